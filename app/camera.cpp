@@ -1,0 +1,72 @@
+#include "app/camera.h"
+
+#include <cmath>
+
+#include "app/window.h"
+#include "platform/platform.h"
+
+Camera playerCamera;
+Camera menuCamera;
+
+void positionCamera(Camera& camera, float positionX, float positionY, float positionZ, float viewX,
+                    float viewY, float viewZ, float upX, float upY, float upZ)
+{
+    camera.position = {positionX, positionY, positionZ};
+    camera.view = {viewX, viewY, viewZ};
+    camera.up = {upX, upY, upZ};
+}
+
+bool movementAllowed()
+{
+    return windowState.frameRate > 0.0f;
+}
+
+void moveCamera(Camera& camera, float speed)
+{
+    const Vector3 n = normalize(camera.view - camera.position);
+    if (!movementAllowed() || !std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
+        return;
+    const float rate = windowState.frameRate;
+    const Vector3 delta(n.x * speed / rate, n.y * speed / rate, n.z * speed / rate);
+    camera.position = camera.position + delta;
+    camera.view = camera.view + delta;
+}
+
+void strafeCamera(Camera& camera, float speed)
+{
+    const Vector3 n = normalize(camera.view - camera.position);
+    if (!movementAllowed() || !std::isfinite(n.x) || !std::isfinite(n.z))
+        return;
+    const float rate = windowState.frameRate;
+    const Vector3 side(-n.z, 0.0f, n.x);
+    const float stepX = side.x * speed / rate;
+    const float stepZ = side.z * speed / rate;
+    camera.position.x += stepX;
+    camera.view.x += stepX;
+    camera.position.z += stepZ;
+    camera.view.z += stepZ;
+}
+
+void rotateView(Camera& camera, float angle)
+{
+    const float dx = camera.view.x - camera.position.x;
+    const float dz = camera.view.z - camera.position.z;
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    camera.view.x = camera.position.x + c * dx - s * dz;
+    camera.view.z = camera.position.z + s * dx + c * dz;
+}
+
+void mouseLook(Camera& camera, int width, int height)
+{
+    const int centreX = width / 2;
+    const int centreY = height / 2;
+    int cursorX = 0;
+    int cursorY = 0;
+    getCursorPos(cursorX, cursorY);
+    if (cursorX == centreX && cursorY == centreY)
+        return;
+    setCursorPos(centreX, centreY);
+    camera.view.y += static_cast<float>(centreY - cursorY) * 0.023809524f;
+    rotateView(camera, static_cast<float>(cursorX - centreX) * 0.0034965035f);
+}

@@ -1,0 +1,31 @@
+// The engine configuration file "Data/Engine/Initialization.ini": window
+// size, colour depth and multisample count, created with defaults when missing.
+#pragma once
+
+#include <string>
+
+// Window settings in effect; overlays use windowWidth x windowHeight as their
+// coordinate range.
+struct EngineConfig {
+    int windowWidth = 640;
+    int windowHeight = 480;
+    int bitsPerPixel = 32;
+};
+
+extern EngineConfig config;
+
+// Where the file lives, relative to the working directory.
+extern const char* const engineConfigPath;
+
+// Creates the file with its default lines when it does not exist, then reads
+// the three window keys. When the file can be neither read nor created, the
+// values in effect stay and the user is told once.
+void loadEngineConfig();
+
+// The multisample count from the file; 1 when absent or unreadable.
+int readMultisampleSetting();
+
+// The parsing rules on text already in memory (one line per 254-character
+// read, last readable occurrence wins); used by the two readers above.
+void applyConfigText(const std::string& text, EngineConfig& values);
+int multisampleFromText(const std::string& text);

@@ -1,0 +1,95 @@
+#include "app/probe.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+MultitextureEntryPoints multitexture;
+GlCapabilities glCaps;
+
+namespace {
+
+bool contains(const char* text, const char* part)
+{
+    return text && std::strstr(text, part) != nullptr;
+}
+
+const char* glString(GLenum name)
+{
+    return reinterpret_cast<const char*>(glGetString(name));
+}
+
+// Stand-ins for entry points the driver lacks: drawing goes on with one
+// texture unit instead of calling through a null pointer.
+void APIENTRY noCompressedTexImage2D(GLenum, GLint, GLenum, GLsizei, GLsizei, GLint, GLsizei,
+                                     const void*)
+{
+}
+void APIENTRY noActiveTexture(GLenum) {}
+void APIENTRY noMultiTexCoord2f(GLenum, GLfloat, GLfloat) {}
+
+void fillMissingEntryPoints()
+{
+    if (!multitexture.glCompressedTexImage2DARB)
+        multitexture.glCompressedTexImage2DARB = noCompressedTexImage2D;
+    if (!multitexture.glActiveTexture)
+        multitexture.glActiveTexture = noActiveTexture;
+    if (!multitexture.glMultiTexCoord2f)
+        multitexture.glMultiTexCoord2f = noMultiTexCoord2f;
+}
+
+}  // namespace
+
+ProbeDecision decideGlCapabilities(const char* extensions, const char* version)
+{
+    ProbeDecision decision;
+    if (!version || std::sscanf(version, "%f", &decision.version) != 1)
+        decision.version = 0.0f;
+
+    if (!contains(extensions, "ARB_texture_compression"))
+        decision.compressionMissing = true;
+    else if (contains(extensions, "GL_ARB_multitexture") || decision.version >= 1.3f)
+        decision.fetchMultitexture = true;
+    else
+        decision.multitextureMissing = true;
+
+    decision.secondaryColorWarning =
+        !contains(extensions, "GL_EXT_secondary_color") && decision.version < 1.4f;
+    decision.generateMipmap =
+        contains(extensions, "GL_SGIS_generate_mipmap") || contains(extensions, "GL_SGIX_generate_mipmap");
+    decision.floatTextures = contains(extensions, "GL_ARB_texture_float");
+    return decision;
+}
+
+void probeGlCapabilities()
+{
+    const char* extensions = glString(GL_EXTENSIONS);
+    const char* version = glString(GL_VERSION);
+    const char* renderer = glString(GL_RENDERER);
+    const ProbeDecision decision = decideGlCapabilities(extensions, version);
+    glCaps.glVersion = decision.version;
+
+    if (decision.compressionMissing || decision.multitextureMissing)
+        showMessageBox("One of the extensions was not found", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    if (decision.fetchMultitexture) {
+        bool allFound = true;
+#define FETCH_ENTRY_POINT(type, name)                                          \
+    multitexture.name = reinterpret_cast<type>(getGlProcAddress(#name));      \
+    allFound = allFound && multitexture.name != nullptr;
+        MULTITEXTURE_ENTRY_POINTS(FETCH_ENTRY_POINT)
+#undef FETCH_ENTRY_POINT
+        if (!allFound)
+            showMessageBox("One or more extension functions were not found", "ERROR",
+                           MB_OK | MB_ICONEXCLAMATION);
+    }
+    if (decision.secondaryColorWarning) {
+        char text[512];
+        std::snprintf(text, sizeof text, "GL_EXT_secondary_color extension isn't supported on %s",
+                      renderer ? renderer : "");
+        showMessageBox(text, "Warning", MB_OK, BoxOwner::GameWindow);
+    }
+    fillMissingEntryPoints();
+    glCaps.generateMipmapSupported = decision.generateMipmap;
+    glCaps.floatTexturesEnabled = decision.floatTextures;
+}

@@ -1,0 +1,7 @@
+// The start-up sequence that runs once inside the final window.
+#pragma once
+
+// Sets the fixed OpenGL state, probes the driver, places the cameras and
+// loads everything the game needs. Problems are reported in message boxes;
+// it always succeeds.
+bool startUpEngine();

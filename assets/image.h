@@ -1,0 +1,42 @@
+// Ordinary image files (BMP, TGA, JPEG) decoded into 8-bit pixels and
+// uploaded as OpenGL textures.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Decoded picture: rows one after another with no gap; within a pixel R, G, B
+// (and A). Rows in the order the decoder gives them.
+struct Image {
+    int channels = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+};
+
+// Result of the bitmap conversion: 24-bit R, G, B rows, bottom row first.
+struct DibImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+};
+
+// Largest picture any decoder accepts, in pixels per side; bigger headers are
+// refused before anything is allocated.
+constexpr int maxImageSide = 16384;
+
+std::unique_ptr<Image> loadBmpImage(const char* fileName);
+std::unique_ptr<DibImage> loadDibFile(const char* fileName);
+std::unique_ptr<Image> loadTgaImage(const char* fileName);
+std::unique_ptr<Image> loadJpegImage(const char* fileName);
+
+// The same decoders over bytes in memory (inspector, fuzz targets). The
+// name is used only in messages.
+std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char* fileName);
+std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size);
+std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size);
+
+// Decodes the file (decoder chosen by name) and uploads it; true when a
+// texture was made. The new texture stays bound.
+bool loadTexture(unsigned& texture, const char* fileName, bool mipmaps);
