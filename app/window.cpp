@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "render/opengl.h"
 #include "ui/screens.h"
+#include "world/world.h"
 
 WindowState windowState;
 
@@ -311,6 +312,7 @@ int runGame()
             processInput();
         }
     }
+    releaseWorld();
     destroyGameWindow();
     return exitCode;
 }

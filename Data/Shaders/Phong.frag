@@ -1,0 +1,50 @@
+// Per-pixel Phong lighting with parallax mapping: the fragment stage.
+// The maps are RGBE pictures uploaded clamped to 0..1: the normal map holds
+// tangent-space normals as colours, the height map its height in red, the
+// specular map the specular intensity in red.
+#version 110
+
+uniform sampler2D diffuseMap;    // unit 0
+uniform sampler2D normalsMap;    // unit 1
+uniform sampler2D heightMap;     // unit 2
+uniform sampler2D specularMap;   // unit 3
+uniform float shininess;
+uniform float parallaxSize;
+uniform float parallaxBias;
+
+varying vec2 texCoord;
+varying vec3 lightVector;
+varying vec3 viewVector;
+
+// A warm torch light that fades over the distances between a dungeon's
+// lights, and the faint light that keeps unlit rock from pure black.
+const vec3 lightColor = vec3(1.0, 0.88, 0.7);
+const float linearFalloff = 0.005;
+const float quadraticFalloff = 0.00012;
+const float ambient = 0.03;
+
+void main()
+{
+    vec3 view = normalize(viewVector);
+
+    float height = texture2D(heightMap, texCoord).r;
+    vec2 uv = texCoord + view.xy * (height * parallaxSize + parallaxBias);
+
+    float lightDistance = max(length(lightVector), 1.0e-4);
+    vec3 toLight = lightVector / lightDistance;
+    float attenuation = 1.0 / (1.0 + linearFalloff * lightDistance
+                               + quadraticFalloff * lightDistance * lightDistance);
+
+    vec3 normal = normalize(texture2D(normalsMap, uv).rgb * 2.0 - 1.0);
+    vec3 reflected = reflect(-toLight, normal);
+    float diffuse = max(dot(normal, toLight), 0.0);
+    float specular = 0.0;
+    if (diffuse > 0.0)
+        specular = pow(max(dot(reflected, view), 0.0), max(shininess, 1.0))
+                   * texture2D(specularMap, uv).r;
+
+    vec3 albedo = texture2D(diffuseMap, uv).rgb;
+    vec3 color = albedo * ambient
+                 + (albedo * diffuse + vec3(specular)) * lightColor * attenuation;
+    gl_FragColor = vec4(color, 1.0);
+}

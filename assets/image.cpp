@@ -1,0 +1,511 @@
+#include "assets/image.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <jpeglib.h>
+
+#include "assets/bytereader.h"
+#include "platform/platform.h"
+#include "render/opengl.h"
+
+namespace {
+
+// The bitmap decoder shows its message boxes only while this is set; it is
+// set from the start and stays so.
+bool showImageErrors = true;
+
+// Pictures whose data is cut short still decode, with zeros where data is
+// missing, but a header may not ask for far more pixels than its data could
+// ever fill: at most this many per byte left (a run-length packet of two
+// bytes gives 128 pixels), or a small picture whatever the data.
+constexpr uint64_t maxPixelsPerByte = 128;
+constexpr uint64_t pixelsAlwaysAllowed = 1u << 20;
+
+bool sideFits(int64_t side)
+{
+    return side > 0 && side <= maxImageSide;
+}
+
+bool pixelCountPlausible(uint64_t pixels, size_t bytesLeft)
+{
+    return pixels <= pixelsAlwaysAllowed || pixels <= maxPixelsPerByte * static_cast<uint64_t>(bytesLeft);
+}
+
+void dibMessage(const std::string& text)
+{
+    if (showImageErrors)
+        showMessageBox(text, "Error", MB_OK, BoxOwner::FocusWindow);
+}
+
+// ---- Bitmaps ----------------------------------------------------------------
+
+constexpr uint32_t coreHeaderSize = 12;
+constexpr uint32_t infoHeaderSize = 40;
+constexpr uint32_t fileHeaderSize = 14;
+
+struct PaletteEntry {
+    uint8_t blue = 0, green = 0, red = 0;
+};
+
+// The information header in its 40-byte form, whatever form the file held.
+struct DibHeader {
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t planes = 0;
+    uint16_t bitCount = 0;
+    uint32_t compression = 0;
+    std::vector<PaletteEntry> palette;
+};
+
+uint32_t defaultColorCount(uint16_t bitCount)
+{
+    switch (bitCount) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+    }
+}
+
+// 5-bit channel to 8 bits the way a 5-5-5 pixel is shown: the top bits repeated
+// below, so 31 gives 255.
+uint8_t expandFiveBits(unsigned value)
+{
+    return static_cast<uint8_t>((value << 3) | (value >> 2));
+}
+
+// Converts one source row of the given depth into R, G, B bytes.
+void convertDibRow(const uint8_t* source, const DibHeader& header, uint8_t* out)
+{
+    const int width = header.width;
+    const auto fromPalette = [&](unsigned index, uint8_t* pixel) {
+        PaletteEntry entry;
+        if (index < header.palette.size())
+            entry = header.palette[index];
+        pixel[0] = entry.red;
+        pixel[1] = entry.green;
+        pixel[2] = entry.blue;
+    };
+    for (int x = 0; x < width; ++x) {
+        uint8_t* pixel = out + 3 * static_cast<size_t>(x);
+        switch (header.bitCount) {
+        case 1:
+            fromPalette((source[x >> 3] >> (7 - (x & 7))) & 1, pixel);
+            break;
+        case 4:
+            fromPalette((x & 1) ? (source[x >> 1] & 0x0F) : (source[x >> 1] >> 4), pixel);
+            break;
+        case 8:
+            fromPalette(source[x], pixel);
+            break;
+        case 16: {
+            const unsigned p = source[2 * x] | (source[2 * x + 1] << 8);
+            pixel[0] = expandFiveBits((p >> 10) & 31);
+            pixel[1] = expandFiveBits((p >> 5) & 31);
+            pixel[2] = expandFiveBits(p & 31);
+            break;
+        }
+        case 24:
+            pixel[0] = source[3 * x + 2];
+            pixel[1] = source[3 * x + 1];
+            pixel[2] = source[3 * x];
+            break;
+        default:
+            pixel[0] = source[4 * x + 2];
+            pixel[1] = source[4 * x + 1];
+            pixel[2] = source[4 * x];
+            break;
+        }
+    }
+}
+
+// Reads the information header at the reader's position (12 or 40 bytes) and
+// its colour table. False, after the message, for any other header size.
+bool readDibHeader(ByteReader& reader, DibHeader& header, bool& tableFits)
+{
+    const size_t headerStart = reader.position();
+    const uint32_t size = reader.u32();
+    if (reader.failed() || (size != coreHeaderSize && size != infoHeaderSize)) {
+        dibMessage("Unknown DIB file format.");
+        return false;
+    }
+    uint32_t colors;
+    size_t entrySize;
+    if (size == coreHeaderSize) {
+        header.width = reader.u16();
+        header.height = reader.u16();
+        header.planes = reader.u16();
+        header.bitCount = reader.u16();
+        colors = defaultColorCount(header.bitCount);
+        entrySize = 3;
+    } else {
+        header.width = reader.i32();
+        header.height = reader.i32();
+        header.planes = reader.u16();
+        header.bitCount = reader.u16();
+        header.compression = reader.u32();
+        reader.skip(12);  // image size and the two resolutions
+        const uint32_t colorsUsed = reader.u32();
+        reader.u32();     // colours important
+        colors = colorsUsed != 0 ? colorsUsed : defaultColorCount(header.bitCount);
+        entrySize = 4;
+    }
+    if (reader.failed()) {
+        dibMessage("Unknown DIB file format.");
+        return false;
+    }
+    reader.seek(headerStart + size);
+    tableFits = static_cast<uint64_t>(colors) * entrySize <= reader.remaining();
+    if (!tableFits)
+        return true;
+    // Entries beyond 256 can never be named by a pixel; they are stepped over.
+    header.palette.resize(std::min<uint32_t>(colors, 256));
+    for (uint32_t i = 0; i < colors; ++i) {
+        PaletteEntry entry;
+        entry.blue = reader.u8();
+        entry.green = reader.u8();
+        entry.red = reader.u8();
+        if (entrySize == 4)
+            reader.u8();
+        if (i < header.palette.size())
+            header.palette[i] = entry;
+    }
+    return true;
+}
+
+// ---- TGA ---------------------------------------------------------------------
+
+constexpr size_t tgaHeaderSize = 18;
+
+// Reads one TGA pixel of the given depth and stores it as R, G, B (and A for
+// 32 bits). Missing bytes read as zero.
+void readTgaPixel(ByteReader& reader, int bits, uint8_t* pixel)
+{
+    if (bits == 16) {
+        const unsigned p = reader.u16();
+        pixel[0] = static_cast<uint8_t>(((p >> 10) & 31) * 8);
+        pixel[1] = static_cast<uint8_t>(((p >> 5) & 31) * 8);
+        pixel[2] = static_cast<uint8_t>((p & 31) * 8);
+        return;
+    }
+    uint8_t bgra[4] = {};
+    reader.read(bgra, static_cast<size_t>(bits / 8));
+    pixel[0] = bgra[2];
+    pixel[1] = bgra[1];
+    pixel[2] = bgra[0];
+    if (bits == 32)
+        pixel[3] = bgra[3];
+}
+
+// ---- JPEG --------------------------------------------------------------------
+
+// libjpeg's error manager with a way back into the decoder instead of exiting.
+struct JpegErrorManager {
+    jpeg_error_mgr standard;
+    jmp_buf returnPoint;
+};
+
+void jpegErrorExit(j_common_ptr info)
+{
+    JpegErrorManager* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    std::longjmp(manager->returnPoint, 1);
+}
+
+// Warnings (corrupt data, premature end) count as damage too: a damaged
+// stream gives no picture rather than a grey-filled one.
+void jpegEmitMessage(j_common_ptr info, int level)
+{
+    if (level < 0)
+        jpegErrorExit(info);
+}
+
+void jpegOutputMessage(j_common_ptr) {}
+
+// libjpeg's working memory for one picture; larger claims are damage.
+constexpr long jpegMemoryLimit = 256L * 1024 * 1024;
+
+// Runs libjpeg over the bytes. Nothing with a destructor lives in this frame,
+// so the jump back from the error manager skips no clean-up; rows go into the
+// caller's block, top row first, growing as they are decoded.
+bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& info,
+                    JpegErrorManager& errors, std::vector<uint8_t>& rows, int& width,
+                    int& height, int& channels)
+{
+    info.err = jpeg_std_error(&errors.standard);
+    errors.standard.error_exit = jpegErrorExit;
+    errors.standard.emit_message = jpegEmitMessage;
+    errors.standard.output_message = jpegOutputMessage;
+    if (setjmp(errors.returnPoint)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = jpegMemoryLimit;
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    if (!sideFits(info.image_width) || !sideFits(info.image_height)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_start_decompress(&info);
+    width = static_cast<int>(info.output_width);
+    height = static_cast<int>(info.output_height);
+    channels = info.output_components;
+    const size_t rowBytes = static_cast<size_t>(width) * channels;
+    while (info.output_scanline < info.output_height) {
+        const size_t done = info.output_scanline;
+        rows.resize((done + 1) * rowBytes);
+        JSAMPROW row = rows.data() + done * rowBytes;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+}  // namespace
+
+// ---- Bitmaps ------------------------------------------------------------------
+
+// A file starting "BM" has the 14-byte file header and its pixel offset;
+// otherwise it is a bare DIB whose pixels follow the header and the colour
+// table. Uncompressed 1, 4, 8, 16 (5-5-5), 24 and 32 bits per pixel convert to
+// R, G, B rows, bottom row first; a top-down bitmap (negative height) is
+// turned into the same order.
+std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char* fileName)
+{
+    (void)fileName;
+    ByteReader reader(data, size);
+    const bool hasFileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
+    uint32_t pixelOffset = 0;
+    if (hasFileHeader) {
+        reader.seek(10);
+        pixelOffset = reader.u32();
+        reader.seek(fileHeaderSize);
+    }
+    DibHeader header;
+    bool tableFits = false;
+    if (!readDibHeader(reader, header, tableFits))
+        return nullptr;
+    if (!hasFileHeader)
+        pixelOffset = static_cast<uint32_t>(reader.position());
+
+    const int bits = header.bitCount;
+    const bool depthKnown = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const int64_t rows = header.height < 0 ? -static_cast<int64_t>(header.height) : header.height;
+    if (!tableFits || !depthKnown || header.compression != 0 || !sideFits(header.width) ||
+        !sideFits(rows)) {
+        dibMessage("Image file conversion error.");
+        return nullptr;
+    }
+    // Source rows are filled to a multiple of 4 bytes; the last row may lack
+    // its fill.
+    const size_t stride = ((static_cast<size_t>(header.width) * bits + 31) / 32) * 4;
+    const size_t lastRow = (static_cast<size_t>(header.width) * bits + 7) / 8;
+    const size_t needed = stride * static_cast<size_t>(rows - 1) + lastRow;
+    if (pixelOffset > size || size - pixelOffset < needed) {
+        dibMessage("Image file conversion error.");
+        return nullptr;
+    }
+
+    auto image = std::make_unique<DibImage>();
+    image->width = header.width;
+    image->height = static_cast<int>(rows);
+    const size_t outRow = static_cast<size_t>(header.width) * 3;
+    image->pixels.assign(outRow * static_cast<size_t>(rows), 0);
+    for (int64_t row = 0; row < rows; ++row) {
+        const int64_t target = header.height < 0 ? rows - 1 - row : row;
+        convertDibRow(data + pixelOffset + stride * static_cast<size_t>(row), header,
+                      image->pixels.data() + outRow * static_cast<size_t>(target));
+    }
+    return image;
+}
+
+std::unique_ptr<DibImage> loadDibFile(const char* fileName)
+{
+    std::vector<uint8_t> bytes;
+    // An empty file cannot be mapped, so it fails like one that does not open.
+    if (!readFileBytes(fileName, bytes) || bytes.empty()) {
+        dibMessage(std::string("Failed to open DIB file ") + (fileName ? fileName : "") + ".\n");
+        return nullptr;
+    }
+    return decodeDib(bytes.data(), bytes.size(), fileName);
+}
+
+std::unique_ptr<Image> loadBmpImage(const char* fileName)
+{
+    FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
+    if (!file) {
+        showMessageBox("Can't load bmp Image File", "ERROR", MB_OK | MB_ICONEXCLAMATION,
+                       BoxOwner::GameWindow);
+        return nullptr;
+    }
+    std::fclose(file);
+    std::unique_ptr<DibImage> dib = loadDibFile(fileName);
+    if (!dib)
+        return nullptr;
+    auto image = std::make_unique<Image>();
+    image->channels = 3;
+    image->width = dib->width;
+    image->height = dib->height;
+    image->pixels = std::move(dib->pixels);
+    return image;
+}
+
+// ---- TGA ------------------------------------------------------------------------
+
+// Type 10 is run-length encoded; any other type is read as uncompressed rows.
+// 24 and 32 bits give 3 and 4 channels, 16 bits (5-5-5, top bit ignored)
+// gives 3; other depths give no picture and no message. Rows stay in file
+// order. Packets never write past the picture, and pixels the data does not
+// reach stay zero.
+std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
+{
+    if (!data || size < tgaHeaderSize)
+        return nullptr;
+    ByteReader reader(data, size);
+    const uint8_t idLength = reader.u8();
+    reader.u8();
+    const uint8_t imageType = reader.u8();
+    reader.skip(9);
+    const int width = reader.u16();
+    const int height = reader.u16();
+    const int bits = reader.u8();
+    reader.u8();
+    if (!reader.skip(idLength))
+        return nullptr;
+    if (bits != 16 && bits != 24 && bits != 32)
+        return nullptr;
+    if (!sideFits(width) || !sideFits(height))
+        return nullptr;
+    const uint64_t pixelCount = static_cast<uint64_t>(width) * height;
+    if (!pixelCountPlausible(pixelCount, reader.remaining()))
+        return nullptr;
+
+    auto image = std::make_unique<Image>();
+    image->channels = bits == 32 ? 4 : 3;
+    image->width = width;
+    image->height = height;
+    const size_t channels = static_cast<size_t>(image->channels);
+    image->pixels.assign(pixelCount * channels, 0);
+    uint8_t* out = image->pixels.data();
+
+    if (imageType == 10) {
+        uint64_t stored = 0;
+        while (stored < pixelCount && reader.remaining() > 0) {
+            const uint8_t packet = reader.u8();
+            if (packet < 128) {
+                for (int i = 0; i <= packet && stored < pixelCount && reader.remaining() > 0; ++i)
+                    readTgaPixel(reader, bits, out + channels * stored++);
+            } else {
+                uint8_t pixel[4] = {};
+                readTgaPixel(reader, bits, pixel);
+                for (int i = 0; i < packet - 127 && stored < pixelCount; ++i)
+                    std::memcpy(out + channels * stored++, pixel, channels);
+            }
+        }
+    } else if (bits == 16) {
+        for (uint64_t i = 0; i < pixelCount && reader.remaining() > 0; ++i)
+            readTgaPixel(reader, bits, out + channels * i);
+    } else {
+        const size_t bytes = std::min<size_t>(reader.remaining(), image->pixels.size());
+        reader.read(out, bytes);
+        for (size_t i = 0; i < pixelCount; ++i)
+            std::swap(out[channels * i], out[channels * i + 2]);
+    }
+    return image;
+}
+
+std::unique_ptr<Image> loadTgaImage(const char* fileName)
+{
+    std::vector<uint8_t> bytes;
+    if (!readFileBytes(fileName, bytes)) {
+        showMessageBox("Can't load tga Image File", "ERROR", MB_OK | MB_ICONEXCLAMATION,
+                       BoxOwner::GameWindow);
+        return nullptr;
+    }
+    return decodeTga(bytes.data(), bytes.size());
+}
+
+// ---- JPEG -----------------------------------------------------------------------
+
+// libjpeg with its default output (RGB for colour, one grey channel for grey
+// files). The block holds the picture bottom row first. A damaged stream
+// shows "Can't load JPG image!" and gives no picture.
+std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size)
+{
+    std::vector<uint8_t> rows;
+    int width = 0, height = 0, channels = 0;
+    jpeg_decompress_struct info;
+    JpegErrorManager errors;
+    if (!data || size == 0 ||
+        !runJpegDecoder(data, size, info, errors, rows, width, height, channels)) {
+        showMessageBox("Can't load JPG image!", "ERROR", MB_OK | MB_ICONINFORMATION,
+                       BoxOwner::GameWindow);
+        return nullptr;
+    }
+    auto image = std::make_unique<Image>();
+    image->channels = channels;
+    image->width = width;
+    image->height = height;
+    const size_t rowBytes = static_cast<size_t>(width) * channels;
+    image->pixels.resize(rows.size());
+    for (int i = 0; i < height; ++i)
+        std::memcpy(image->pixels.data() + rowBytes * (height - 1 - i), rows.data() + rowBytes * i,
+                    rowBytes);
+    return image;
+}
+
+std::unique_ptr<Image> loadJpegImage(const char* fileName)
+{
+    std::vector<uint8_t> bytes;
+    if (!readFileBytes(fileName, bytes)) {
+        showMessageBox("Can't load JPG image!", "ERROR", MB_OK | MB_ICONINFORMATION,
+                       BoxOwner::GameWindow);
+        return nullptr;
+    }
+    return decodeJpeg(bytes.data(), bytes.size());
+}
+
+// ---- Upload -----------------------------------------------------------------------
+
+// The decoder is chosen by the first of ".bmp", ".tga", ".jpg"/".jpeg" found
+// anywhere in the name, case significant. One-channel (grey) pictures are
+// uploaded as luminance so they look grey, not smeared over three channels.
+bool loadTexture(unsigned& texture, const char* fileName, bool mipmaps)
+{
+    if (!fileName)
+        return false;
+    std::unique_ptr<Image> image;
+    if (std::strstr(fileName, ".bmp"))
+        image = loadBmpImage(fileName);
+    else if (std::strstr(fileName, ".tga"))
+        image = loadTgaImage(fileName);
+    else if (std::strstr(fileName, ".jpg") || std::strstr(fileName, ".jpeg"))
+        image = loadJpegImage(fileName);
+    else
+        return false;
+    if (!image)
+        return false;
+
+    glGenTextures(1, &texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLenum format = GL_RGB;
+    if (image->channels == 4)
+        format = GL_RGBA;
+    else if (image->channels == 1)
+        format = GL_LUMINANCE;
+    if (mipmaps)
+        gluBuild2DMipmaps(GL_TEXTURE_2D, image->channels, image->width, image->height, format,
+                          GL_UNSIGNED_BYTE, image->pixels.data());
+    else
+        glTexImage2D(GL_TEXTURE_2D, 0, image->channels, image->width, image->height, 0, format,
+                     GL_UNSIGNED_BYTE, image->pixels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return true;
+}

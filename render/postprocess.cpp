@@ -1,0 +1,189 @@
+#include "render/postprocess.h"
+
+#include <cmath>
+#include <climits>
+
+#include "app/config.h"
+#include "app/probe.h"
+
+PostProcessing postProcessing;
+
+namespace {
+
+ScenePassFunction scenePassFunction = nullptr;
+
+// Runs the installed world pass, if any.
+void runScenePass(bool scenePass)
+{
+    if (scenePassFunction)
+        scenePassFunction(scenePass);
+}
+
+// Clears colour, depth and stencil and loads the camera's view into the
+// model-view matrix.
+void clearAndLookThrough(const Camera& camera)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(camera.position.x, camera.position.y, camera.position.z, camera.view.x,
+              camera.view.y, camera.view.z, camera.up.x, camera.up.y, camera.up.z);
+}
+
+// A window coordinate as the pixel it falls in, when it is a number an int
+// can hold.
+bool pixelCoordinate(double windowCoordinate, int& pixel)
+{
+    if (!std::isfinite(windowCoordinate) || windowCoordinate <= INT_MIN ||
+        windowCoordinate >= INT_MAX)
+        return false;
+    pixel = static_cast<int>(windowCoordinate);
+    return true;
+}
+
+// Reads the pixel where the camera's view point falls in the bound scene
+// framebuffer. A pixel that cannot be located keeps the last sample.
+void sampleViewCentre(const Camera& camera, PostProcessing& post)
+{
+    GLint viewport[4] = {};
+    GLdouble modelview[16] = {};
+    GLdouble projection[16] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+
+    GLdouble windowX = 0.0;
+    GLdouble windowY = 0.0;
+    GLdouble windowZ = 0.0;
+    if (gluProject(camera.view.x, camera.view.y, camera.view.z, modelview, projection, viewport,
+                   &windowX, &windowY, &windowZ) != GL_TRUE)
+        return;
+    int pixelX = 0;
+    int pixelY = 0;
+    if (!pixelCoordinate(windowX, pixelX) || !pixelCoordinate(windowY, pixelY))
+        return;
+    glReadPixels(pixelX, pixelY, 1, 1, GL_RGB, GL_FLOAT, post.sampledColor);
+}
+
+// Draws the window-sized quad through the post-processing program with the
+// full-size image on unit 0 and the one-eighth image on unit 1.
+void composePicture(PostProcessing& post)
+{
+    const int width = config.windowWidth;
+    const int height = config.windowHeight;
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    shaderGl.glUseProgramObjectARB(post.postProgram.program);
+    shaderGl.glUniform1iARB(post.hdrTextureLocation, 0);
+    shaderGl.glUniform1iARB(post.bloomTextureLocation, 1);
+    shaderGl.glUniform1fARB(post.postProgram.getUniformLocation("exposure"), post.currentExposure);
+
+    multitexture.glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, post.sceneFramebuffer.colorTexture);
+    multitexture.glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, post.bloomFramebuffer.colorTexture);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, 0.0f);
+
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    multitexture.glMultiTexCoord2f(GL_TEXTURE0, 0.0f, 0.0f);
+    glVertex2i(0, 0);
+    multitexture.glMultiTexCoord2f(GL_TEXTURE0, 1.0f, 0.0f);
+    glVertex2i(width, 0);
+    multitexture.glMultiTexCoord2f(GL_TEXTURE0, 1.0f, 1.0f);
+    glVertex2i(width, height);
+    multitexture.glMultiTexCoord2f(GL_TEXTURE0, 0.0f, 1.0f);
+    glVertex2i(0, height);
+    glEnd();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    shaderGl.glUseProgramObjectARB(0);
+}
+
+}  // namespace
+
+void setScenePass(ScenePassFunction scenePass)
+{
+    scenePassFunction = scenePass;
+}
+
+bool postProcessingActive()
+{
+    return postProcessing.postProcessingEnabled && glCaps.floatTexturesEnabled;
+}
+
+float exposureTarget(float red, float green, float blue)
+{
+    return 0.3f * (1.5f - red) + 0.5f * (1.5f - green) + 0.2f * (1.5f - blue);
+}
+
+float stepExposure(float current, float target)
+{
+    if (target - 0.005 > current)
+        return current + 0.005f;
+    if (target + 0.005 < current)
+        return current - 0.005f;
+    return current;
+}
+
+void setUpPostProcessing()
+{
+    PostProcessing& post = postProcessing;
+    post.postProgram.load("Data/Shaders/Post.vert", "Data/Shaders/Post.frag");
+    post.hdrTextureLocation = post.postProgram.getUniformLocation("hdrTexture");
+    post.bloomTextureLocation = post.postProgram.getUniformLocation("bloomTexture");
+
+    const int width = config.windowWidth;
+    const int height = config.windowHeight;
+    if (post.sceneFramebuffer.create(width, height, GL_RGBA, GL_FLOAT, GL_LINEAR))
+        post.postProcessingEnabled = true;
+    if (post.bloomFramebuffer.create(width / 8, height / 8, GL_RGBA, GL_FLOAT, GL_LINEAR))
+        post.postProcessingEnabled = true;
+}
+
+void renderWorldFrame(Camera camera)
+{
+    PostProcessing& post = postProcessing;
+    const bool active = postProcessingActive();
+
+    runScenePass(false);
+
+    if (active)
+        post.sceneFramebuffer.begin();
+    clearAndLookThrough(camera);
+    runScenePass(true);
+
+    if (active) {
+        sampleViewCentre(camera, post);
+        post.targetExposure =
+            exposureTarget(post.sampledColor[0], post.sampledColor[1], post.sampledColor[2]);
+        post.currentExposure = stepExposure(post.currentExposure, post.targetExposure);
+        post.sceneFramebuffer.end();
+        post.bloomFramebuffer.begin();
+    }
+
+    clearAndLookThrough(camera);
+    runScenePass(true);
+
+    if (active)
+        post.bloomFramebuffer.end();
+
+    glViewport(0, 0, config.windowWidth, config.windowHeight);
+
+    if (active)
+        composePicture(post);
+}

@@ -1,0 +1,148 @@
+#include "render/shader.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+ShaderEntryPoints shaderGl;
+
+namespace {
+
+// Shader sources are a few kilobytes; a file beyond this is not a shader and
+// is not read into memory.
+constexpr size_t maximumSourceSize = 1u << 20;
+
+// Plain substring search; a missing string contains nothing.
+bool contains(const char* text, const char* part)
+{
+    return text && std::strstr(text, part) != nullptr;
+}
+
+// Fetches each entry point in table order; a missing one keeps a stand-in.
+void fetchShaderEntryPoints(GlProcLookup lookup)
+{
+#define FETCH_SHADER_ENTRY_POINT(type, name)                                        \
+    {                                                                               \
+        void* address = lookup ? lookup(#name) : nullptr;                           \
+        shaderGl.name =                                                             \
+            address ? reinterpret_cast<type>(address) : GlStandIn<type>::call;      \
+    }
+    SHADER_ENTRY_POINTS(FETCH_SHADER_ENTRY_POINT)
+#undef FETCH_SHADER_ENTRY_POINT
+}
+
+}  // namespace
+
+void clearShaderEntryPoints()
+{
+#define CLEAR_SHADER_ENTRY_POINT(type, name) shaderGl.name = GlStandIn<type>::call;
+    SHADER_ENTRY_POINTS(CLEAR_SHADER_ENTRY_POINT)
+#undef CLEAR_SHADER_ENTRY_POINT
+}
+
+bool initShaderExtensionsFrom(const char* extensions, GlProcLookup lookup)
+{
+    if (!contains(extensions, "GL_ARB_shader_objects")) {
+        showMessageBox("GL_ARB_shader_objects extension not supported!", "Error", MB_OK,
+                       BoxOwner::GameWindow);
+        return false;
+    }
+    if (!contains(extensions, "GL_ARB_shading_language_100")) {
+        showMessageBox("GL_ARB_shading_language_100 extension not supported!", "Error", MB_OK,
+                       BoxOwner::GameWindow);
+        return false;
+    }
+    fetchShaderEntryPoints(lookup);
+    return true;
+}
+
+bool initShaderExtensions()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return initShaderExtensionsFrom(extensions, getGlProcAddress);
+}
+
+std::string readTextFile(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return std::string();
+    std::string content;
+    char buffer[4096];
+    size_t got = 0;
+    bool tooLarge = false;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (content.size() + got > maximumSourceSize) {
+            tooLarge = true;
+            break;
+        }
+        content.append(buffer, got);
+    }
+    std::fclose(file);
+    if (tooLarge || content.empty())
+        return std::string();
+    // Every line is appended as a newline followed by the line itself, so the
+    // result starts with a newline and a final newline of the file is dropped.
+    if (content.back() == '\n')
+        content.pop_back();
+    return "\n" + content;
+}
+
+ShaderProgram::~ShaderProgram()
+{
+    release();
+}
+
+void ShaderProgram::load(std::string vertexPath, std::string fragmentPath)
+{
+    if (vertexPath.empty() || fragmentPath.empty())
+        return;
+    if (vertexShader || fragmentShader || program)
+        release();
+
+    vertexShader = shaderGl.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+    fragmentShader = shaderGl.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+
+    const std::string vertexSource = readTextFile(vertexPath);
+    const std::string fragmentSource = readTextFile(fragmentPath);
+    const GLcharARB* vertexText = vertexSource.c_str();
+    const GLcharARB* fragmentText = fragmentSource.c_str();
+    shaderGl.glShaderSourceARB(vertexShader, 1, &vertexText, nullptr);
+    shaderGl.glShaderSourceARB(fragmentShader, 1, &fragmentText, nullptr);
+
+    shaderGl.glCompileShaderARB(vertexShader);
+    shaderGl.glCompileShaderARB(fragmentShader);
+
+    program = shaderGl.glCreateProgramObjectARB();
+    shaderGl.glAttachObjectARB(program, vertexShader);
+    shaderGl.glAttachObjectARB(program, fragmentShader);
+    shaderGl.glLinkProgramARB(program);
+
+    shaderGl.glUseProgramObjectARB(program);
+}
+
+int ShaderProgram::getUniformLocation(const std::string& name) const
+{
+    if (!program)
+        return -1;
+    return shaderGl.glGetUniformLocationARB(program, name.c_str());
+}
+
+void ShaderProgram::release()
+{
+    if (vertexShader) {
+        shaderGl.glDetachObjectARB(program, vertexShader);
+        shaderGl.glDeleteObjectARB(vertexShader);
+        vertexShader = 0;
+    }
+    if (fragmentShader) {
+        shaderGl.glDetachObjectARB(program, fragmentShader);
+        shaderGl.glDeleteObjectARB(fragmentShader);
+        fragmentShader = 0;
+    }
+    if (program) {
+        shaderGl.glDeleteObjectARB(program);
+        program = 0;
+    }
+}

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+#include "render/framebuffer.h"
+
+namespace {
+
+// Inside a death test the boxes can only be seen on standard error.
+void reportBoxesOnStandardError()
+{
+    setMessageBoxResponder([](const MessageBoxRequest& box) {
+        std::fprintf(stderr, "box text=[%s] caption=[%s] type=%u owner=%d\n", box.text.c_str(),
+                     box.caption.c_str(), box.type, static_cast<int>(box.owner));
+        return static_cast<int>(IDOK);
+    });
+}
+
+void APIENTRY anyEntryPoint() {}
+
+void* everyName(const char*)
+{
+    return reinterpret_cast<void*>(anyEntryPoint);
+}
+
+void* allButMipmaps(const char* name)
+{
+    return std::string(name) == "glGenerateMipmapEXT" ? nullptr : everyName(name);
+}
+
+}  // namespace
+
+TEST(FramebufferSupportDeathTest, MissingExtensionEndsTheProcess)
+{
+    EXPECT_EXIT(
+        {
+            reportBoxesOnStandardError();
+            requireFramebufferSupport("GL_ARB_framebuffer_object GL_EXT_foo", everyName);
+        },
+        ::testing::ExitedWithCode(255),
+        "box text=\\[EXT_framebuffer_object extension was not found\\] caption=\\[ERROR\\] "
+        "type=48 owner=0");
+    EXPECT_EXIT(
+        {
+            reportBoxesOnStandardError();
+            requireFramebufferSupport(nullptr, everyName);
+        },
+        ::testing::ExitedWithCode(255), "EXT_framebuffer_object extension was not found");
+}
+
+TEST(FramebufferSupportDeathTest, MissingEntryPointEndsTheProcess)
+{
+    EXPECT_EXIT(
+        {
+            reportBoxesOnStandardError();
+            requireFramebufferSupport("GL_EXT_framebuffer_object", allButMipmaps);
+        },
+        ::testing::ExitedWithCode(255),
+        "box text=\\[One or more EXT_framebuffer_object functions were not found\\] "
+        "caption=\\[ERROR\\] type=48 owner=0");
+}
+
+TEST(FramebufferSupport, AllEntryPointsFillTheTable)
+{
+    requireFramebufferSupport("GL_EXT_framebuffer_object", everyName);
+    EXPECT_EQ(reinterpret_cast<void*>(framebufferGl.glIsRenderbufferEXT), everyName(""));
+    EXPECT_EQ(reinterpret_cast<void*>(framebufferGl.glGenerateMipmapEXT), everyName(""));
+    clearFramebufferEntryPoints();
+    EXPECT_EQ(framebufferGl.glIsRenderbufferEXT, nullptr);
+    EXPECT_EQ(framebufferGl.glGenerateMipmapEXT, nullptr);
+}

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/world/world_fixtures.h"
+#include "world/collision.h"
+
+namespace {
+
+Matrix4 noTurn()
+{
+    Matrix4 m;
+    m.identity();
+    return m;
+}
+
+Camera cameraAt(const Vector3& position)
+{
+    Camera camera;
+    camera.position = position;
+    camera.view = position + Vector3(0.0f, 1.0f, 30.0f);
+    camera.up = Vector3(0.0f, 1.0f, 0.0f);
+    return camera;
+}
+
+// A large wall triangle in the plane z = 0 facing +z, around the origin.
+Model3DS wallModel()
+{
+    return trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
+}
+
+// Collides a camera standing at center (piece at the origin) and returns how
+// far the camera's position moved; checks the view point moved the same.
+Vector3 pushFor(const Model3DS& model, const Vector3& center, const Matrix4& turn = noTurn())
+{
+    Camera camera = cameraAt(center);
+    const Camera before = camera;
+    collideCameraWithPiece(model, camera, center, 15.0f, turn);
+    const Vector3 moved = camera.position - before.position;
+    const Vector3 viewMoved = camera.view - before.view;
+    EXPECT_NEAR(viewMoved.x, moved.x, 1e-4f);
+    EXPECT_NEAR(viewMoved.y, moved.y, 1e-4f);
+    EXPECT_NEAR(viewMoved.z, moved.z, 1e-4f);
+    return moved;
+}
+
+void expectVector(const Vector3& v, float x, float y, float z)
+{
+    EXPECT_NEAR(v.x, x, 1e-4f);
+    EXPECT_NEAR(v.y, y, 1e-4f);
+    EXPECT_NEAR(v.z, z, 1e-4f);
+}
+
+}  // namespace
+
+TEST(Collision, HelpersFollowTheirFormulas)
+{
+    EXPECT_FLOAT_EQ(planeDistance({0, 0, 1}, {3, 4, 5}), -5.0f);
+
+    float d = 0.0f;
+    EXPECT_EQ(classifySphere({0, 0, 10}, {0, 0, 1}, {0, 0, 0}, 15.0f, d), INTERSECTS);
+    EXPECT_FLOAT_EQ(d, 10.0f);
+    EXPECT_EQ(classifySphere({0, 0, 15}, {0, 0, 1}, {0, 0, 0}, 15.0f, d), FRONT);
+    EXPECT_FLOAT_EQ(d, 15.0f);
+    EXPECT_EQ(classifySphere({0, 0, -15}, {0, 0, 1}, {0, 0, 0}, 15.0f, d), BEHIND);
+    EXPECT_FLOAT_EQ(d, -15.0f);
+    EXPECT_EQ(BEHIND, 0);
+    EXPECT_EQ(INTERSECTS, 1);
+    EXPECT_EQ(FRONT, 2);
+
+    expectVector(getCollisionOffset({0, 0, 1}, 15.0f, 10.0f), 0, 0, 5);
+    expectVector(getCollisionOffset({0, 0, 1}, 15.0f, -10.0f), 0, 0, -5);
+    expectVector(getCollisionOffset({0, 0, 1}, 15.0f, 0.0f), 0, 0, -15);
+
+    // Beyond either end the nearest point is that end.
+    expectVector(closestPointOnLine({0, 0, 0}, {10, 0, 0}, {-5, 3, 0}), 0, 0, 0);
+    expectVector(closestPointOnLine({0, 0, 0}, {10, 0, 0}, {15, 3, 0}), 10, 0, 0);
+    expectVector(closestPointOnLine({0, 0, 0}, {10, 0, 0}, {4, 3, 0}), 4, 0, 0);
+    // A segment of no length has no direction; its only point is the answer.
+    expectVector(closestPointOnLine({2, 2, 2}, {2, 2, 2}, {4, 3, 0}), 2, 2, 2);
+
+    EXPECT_NEAR(angleBetweenVectors({1, 0, 0}, {0, 1, 0}), M_PI / 2, 1e-6);
+    EXPECT_NEAR(angleBetweenVectors({1, 0, 0}, {-1, 0, 0}), M_PI, 1e-6);
+    EXPECT_EQ(angleBetweenVectors({0, 0, 0}, {0, 1, 0}), 0.0);
+    EXPECT_EQ(angleBetweenVectors({0, 0, 0}, {0, 0, 0}), 0.0);
+
+    const Vector3 triangle[3] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}};
+    EXPECT_TRUE(insidePolygon({2, 2, 0}, triangle, 3));
+    EXPECT_FALSE(insidePolygon({8, 8, 0}, triangle, 3));
+    EXPECT_FALSE(insidePolygon({-1, 2, 0}, triangle, 3));
+
+    EXPECT_TRUE(edgeSphereCollision({5, -3, 0}, triangle, 3, 3.5f));
+    EXPECT_FALSE(edgeSphereCollision({5, -3, 0}, triangle, 3, 3.0f)) << "strictly less than the radius";
+}
+
+TEST(Collision, PushesOutAlongTheNormalByThePenetration)
+{
+    const Model3DS wall = wallModel();
+    // 10 in front: out along N to 15 from the plane.
+    expectVector(pushFor(wall, {0, 0, 10}), 0, 0, 5);
+    // 10 behind: out to the back side.
+    expectVector(pushFor(wall, {0, 0, -10}), 0, 0, -5);
+    // On the plane: all the way to the back side.
+    expectVector(pushFor(wall, {0, 0, 0}), 0, 0, -15);
+    // At 15 or more the plane test says FRONT or BEHIND and nothing moves.
+    expectVector(pushFor(wall, {0, 0, 15}), 0, 0, 0);
+    expectVector(pushFor(wall, {0, 0, -15}), 0, 0, 0);
+    expectVector(pushFor(wall, {0, 0, 40}), 0, 0, 0);
+    // Far beside the triangle: the plane is touched but neither the foot nor an edge is near.
+    expectVector(pushFor(wall, {300, 0, 5}), 0, 0, 0);
+}
+
+TEST(Collision, EdgesPushWithinHalfTheRadius)
+{
+    const Model3DS triangle = trianglesModel({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}});
+    // The foot (-5, 50, 0) is outside, the edge x = 0 is 7.07 away: pushed as if inside.
+    expectVector(pushFor(triangle, {-5, 50, 5}), 0, 0, 10);
+    // 7.5 from the edge exactly (on the plane): no push.
+    expectVector(pushFor(triangle, {-7.5f, 50, 0}), 0, 0, 0);
+    expectVector(pushFor(triangle, {-8, 50, 0}), 0, 0, 0);
+    // Just within 7.5 on the plane: the back-side push of d = 0.
+    expectVector(pushFor(triangle, {-7.4f, 50, 0}), 0, 0, -15);
+}
+
+TEST(Collision, TwoWallsAtACornerAddTheirPushes)
+{
+    std::vector<Vector3> corners = {{0, -100, 0}, {100, -100, 0}, {0, 100, 0}};  // z = 0, facing +z
+    for (const Vector3& v : std::vector<Vector3>{{0, -100, 0}, {0, 100, 0}, {0, -100, 100}})  // x = 0, facing +x
+        corners.push_back(v);
+    const Model3DS corner = trianglesModel(corners);
+    expectVector(pushFor(corner, {10, 0, 10}), 5, 0, 5);
+}
+
+TEST(Collision, TurnsTheModelAndKeepsTheCentre)
+{
+    const Model3DS wall = wallModel();
+    Matrix4 turn;
+    turn.rotate(90.0f, 0.0f, 1.0f, 0.0f);
+    // Turned 90 degrees about Y the wall's normal +z becomes +x.
+    expectVector(pushFor(wall, {10, 0, 0}, turn), 5, 0, 0);
+    expectVector(pushFor(wall, {-10, 0, 0}, turn), -5, 0, 0);
+
+    // Two coincident walls: the centre stays where it was for the second
+    // face, so both push by the full 5.
+    std::vector<Vector3> twice = {{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}};
+    twice.insert(twice.end(), twice.begin(), twice.end());
+    expectVector(pushFor(trianglesModel(twice), {0, 0, 10}), 0, 0, 10);
+
+    // The piece's offset is what is tested, not the camera's own position.
+    Camera camera = cameraAt({1000, 0, 10});
+    collideCameraWithPiece(wall, camera, {0, 0, 10}, 15.0f, noTurn());
+    expectVector(camera.position, 1000, 0, 15);
+}
+
+TEST(Collision, ModelsWithoutUsableGeometryLeaveTheCameraAlone)
+{
+    const Model3DS empty;
+    expectVector(pushFor(empty, {0, 0, 0}), 0, 0, 0);
+
+    // A face naming vertices the object lacks is skipped, the good one still pushes.
+    Model3DS broken = wallModel();
+    broken.objects[0].faces.push_back({0, 1, 99});
+    broken.objects[0].faces.push_back({70000, 1, 2});
+    broken.objects[0].faceCount = 3;
+    expectVector(pushFor(broken, {0, 0, 10}), 0, 0, 5);
+
+    // Normals missing altogether (vertices without their normals): nothing read past them.
+    Model3DS noNormals = wallModel();
+    noNormals.objects[0].normals.clear();
+    expectVector(pushFor(noNormals, {0, 0, 10}), 0, 0, 0);
+
+    // A degenerate face has a NaN normal and never pushes.
+    expectVector(pushFor(trianglesModel({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}), {0, 0, 1}), 0, 0, 0);
+}

@@ -1,0 +1,96 @@
+// Builders shared by the world tests: fresh worlds, models made of triangles
+// given in drawing coordinates, and closed boxes with inward-facing walls
+// written as 3DS files.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "assets/model3ds.h"
+#include "assets/writers.h"
+#include "world/scene.h"
+#include "world/world.h"
+
+// A zero world on the heap (it is far too big for the stack) with the
+// globals beside it back at their start values.
+inline std::unique_ptr<World> freshWorld()
+{
+    lightCount = 0;
+    for (Vector3& light : lightPositions)
+        light = Vector3();
+    bottlesCollected = 0;
+    return std::make_unique<World>();
+}
+
+// Drawing axes (y up) to the file's axes (z up): the inverse of (x, z, -y).
+inline Vector3 toFileAxes(const Vector3& v)
+{
+    return {v.x, -v.z, v.y};
+}
+
+// One object of separate triangles, corners in drawing coordinates and wound
+// counter-clockwise as seen from the side the normal should face.
+inline MeshObject trianglesMesh(const std::vector<Vector3>& corners, const std::string& name = "mesh")
+{
+    MeshObject mesh;
+    mesh.name = name;
+    for (size_t i = 0; i + 2 < corners.size(); i += 3) {
+        const uint32_t base = static_cast<uint32_t>(mesh.vertices.size());
+        for (size_t k = 0; k < 3; ++k) {
+            mesh.vertices.push_back(toFileAxes(corners[i + k]));
+            mesh.texCoords.push_back({0.0f, 0.0f});
+        }
+        mesh.faces.push_back({base, base + 1, base + 2});
+    }
+    return mesh;
+}
+
+// The same triangles as a loaded model: vertices in file axes with smooth
+// normals from the loader's own computation.
+inline Model3DS trianglesModel(const std::vector<Vector3>& corners)
+{
+    const MeshObject mesh = trianglesMesh(corners);
+    Model3DS model;
+    Object3DS object;
+    object.vertices = mesh.vertices;
+    object.faces = mesh.faces;
+    object.vertexCount = static_cast<int32_t>(object.vertices.size());
+    object.faceCount = static_cast<int32_t>(object.faces.size());
+    computeNormals(object);
+    model.objects.push_back(object);
+    model.objectCount = 1;
+    return model;
+}
+
+// Adds the two triangles of quad p0 p1 p2 p3, turned so that its normal
+// points along facing.
+inline void addQuad(std::vector<Vector3>& corners, const Vector3& p0, const Vector3& p1, const Vector3& p2,
+                    const Vector3& p3, const Vector3& facing)
+{
+    const bool along = dot(cross(p1 - p0, p2 - p0), facing) > 0.0f;
+    const Vector3 quad[4] = {p0, along ? p1 : p3, p2, along ? p3 : p1};
+    for (int k : {0, 1, 2, 0, 2, 3})
+        corners.push_back(quad[k]);
+}
+
+// A closed box from lo to hi whose six sides face inward (a room) or
+// outward (a solid block), each side split into two triangles.
+inline std::vector<Vector3> boxCorners(const Vector3& lo, const Vector3& hi, bool inward)
+{
+    std::vector<Vector3> c;
+    const float s = inward ? 1.0f : -1.0f;
+    addQuad(c, {lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, lo.y, hi.z}, {lo.x, lo.y, hi.z}, {0, s, 0});
+    addQuad(c, {lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}, {0, -s, 0});
+    addQuad(c, {lo.x, lo.y, lo.z}, {lo.x, hi.y, lo.z}, {lo.x, hi.y, hi.z}, {lo.x, lo.y, hi.z}, {s, 0, 0});
+    addQuad(c, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {hi.x, lo.y, hi.z}, {-s, 0, 0});
+    addQuad(c, {lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z}, {0, 0, s});
+    addQuad(c, {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}, {0, 0, -s});
+    return c;
+}
+
+// A 3DS file holding one object made of these triangles.
+inline std::string trianglesFile(const std::vector<Vector3>& corners)
+{
+    return write3ds({trianglesMesh(corners)});
+}

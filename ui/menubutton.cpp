@@ -1,0 +1,74 @@
+#include "ui/menubutton.h"
+
+#include "app/config.h"
+#include "app/probe.h"
+#include "app/window.h"
+#include "render/opengl.h"
+
+MenuButtons menuButtons;
+
+void initMenuButton(MenuButton& button, int left, int bottom, int width, int height, unsigned idleTexture,
+                    unsigned hoverTexture, unsigned pressedTexture)
+{
+    button.topLeft = {left, bottom + height};
+    button.topRight = {left + width, bottom + height};
+    button.bottomRight = {left + width, bottom};
+    button.bottomLeft = {left, bottom};
+    button.textures[0] = idleTexture;
+    button.textures[1] = hoverTexture;
+    button.textures[2] = pressedTexture;
+}
+
+void drawMenuButton(const MenuButton& button)
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, config.windowWidth, 0.0, config.windowHeight, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    multitexture.glActiveTexture(GL_TEXTURE0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glEnable(GL_TEXTURE_2D);
+    const int state = (button.state >= 0 && button.state <= 2) ? button.state : 0;
+    glBindTexture(GL_TEXTURE_2D, button.textures[state]);
+    glColor3ub(255, 255, 255);
+
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2i(button.topLeft.x, button.topLeft.y);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2i(button.topRight.x, button.topRight.y);
+    glTexCoord2f(1.0f, -1.0f);
+    glVertex2i(button.bottomRight.x, button.bottomRight.y);
+    glTexCoord2f(0.0f, -1.0f);
+    glVertex2i(button.bottomLeft.x, button.bottomLeft.y);
+    glEnd();
+
+    glMatrixMode(GL_PROJECTION);
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+int menuButtonState(const MenuButton& button, float mouseX, float mouseY, bool leftButtonDown,
+                    int windowHeight)
+{
+    const float y = static_cast<float>(windowHeight) - mouseY;
+    const bool over = static_cast<float>(button.topLeft.x) < mouseX &&
+                      mouseX < static_cast<float>(button.topRight.x) &&
+                      static_cast<float>(button.bottomRight.y) < y &&
+                      y < static_cast<float>(button.topRight.y);
+    if (!over)
+        return ButtonIdle;
+    return leftButtonDown ? ButtonPressed : ButtonHover;
+}
+
+void updateMenuButton(MenuButton& button)
+{
+    button.state = menuButtonState(button, windowState.mouseX, windowState.mouseY, windowState.leftButtonDown,
+                                   config.windowHeight);
+}

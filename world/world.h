@@ -1,0 +1,97 @@
+// The playable level: one World filled once at start-up from the text map,
+// with its placed pieces, materials, lights and game counters.
+#pragma once
+
+#include <cstdint>
+
+#include "assets/model3ds.h"
+#include "render/material.h"
+#include "world/geometry.h"
+
+constexpr int maxPieces = 1024;
+constexpr int maxLights = 255;
+constexpr int materialSlots = 32;
+constexpr int pieceNameSize = 255;
+
+// Where the start-up sequence finds the map.
+extern const char* const mapFilePath;
+
+// One placed piece: a level piece (room, crossroad, corridor), a static prop
+// or a bottle. Slots are never freed or reused while the program runs.
+struct LevelPiece {
+    Vector3 position;
+    Vector3 rotation;           // degrees about X, Y and Z, applied X, Y, Z after the translation
+    Model3DS model;             // drawn and collided with
+    Model3DS collisionModel;    // read for level pieces only; nothing uses it afterwards
+    int32_t materialIndex = 0;  // 0 to 8, the materials slot the piece is drawn with
+    char name[pieceNameSize] = {};
+    uint8_t isProp = 0;         // 1 for static props and bottles
+    uint8_t visible = 0;        // last occlusion test result
+    uint8_t isCollectible = 0;  // a bottle not yet picked up
+    int32_t hazardDamage = 0;   // hit points lost per scene pass nearby
+    int32_t active = 0;         // drawn while nonzero; 0 once a bottle is taken
+};
+
+struct World {
+    Vector3 playerStart;
+    Material materials[materialSlots];
+    uint8_t levelComplete = 0;
+    LevelPiece pieces[maxPieces];
+    int32_t pieceCount = 0;
+    int32_t hitPoints = 0;
+    int32_t bottleTotal = 0;
+
+    // Reads the map, places the player camera at the start, loads the nine
+    // materials, every piece's model with its display list and the glow
+    // texture, and arms the counters. A missing map is told and ends the game.
+    void loadLevel(const char* mapPath);
+    // One pass of a frame: the logic pass (false) or the scene pass (true).
+    // Defined with the other per-frame code in scene.cpp.
+    void renderWorld(bool scenePass);
+};
+
+// What the map gives besides the pieces, read by the passes and the glows.
+extern World world;
+extern Vector3 lightPositions[maxLights];
+extern int32_t lightCount;
+extern unsigned glowTexture;
+extern int32_t bottlesCollected;
+
+// One row of the piece-kind table: the keyword searched in a piece's name and
+// what a piece of that kind loads and is.
+struct PieceKind {
+    const char* keyword;
+    const char* modelFile;
+    const char* collisionModelFile;  // nullptr for props and bottles
+    uint8_t isProp;
+    uint8_t isCollectible;
+    int32_t hazardDamage;
+};
+
+// The kind whose keyword the name contains, earliest row first; nullptr for
+// a name that matches none (a level piece without geometry).
+const PieceKind* findPieceKind(const char* name);
+
+// The materials slot named by the first of the tags "mat01" to "mat08" found
+// in the name, 0 when none.
+int32_t materialIndexFromName(const char* name);
+
+// Handles one line of the map (the loader hands over pieces of at most 254
+// characters): the "PlayerStart", piece, "Gorvik" and "Light" tests, each
+// independent of the others. Words are cut to their storage (63 characters
+// for dropped words, 254 for the name) without shifting later fields.
+// Returns false when the line asked for a piece or light beyond the table
+// sizes; that part of the line was ignored, and the bottle of a dropped
+// piece line is not counted.
+bool handleMapLine(World& world, const char* line);
+
+// Loads the piece's model files by its kind, boxes the drawn model and sets
+// the kind's flags. Reads files only; the display list is built separately.
+void loadPieceModels(LevelPiece& piece);
+
+// Frees the world's OpenGL objects while the context is current: the 32
+// materials, every piece's display list, the glow texture and the occlusion
+// query. Safe to repeat.
+void releaseWorld();
+// The same for a world other than the game's own (tests, benchmarks).
+void releaseWorld(World& target);
