@@ -20,25 +20,6 @@ const char* glString(GLenum name)
     return reinterpret_cast<const char*>(glGetString(name));
 }
 
-// Stand-ins for entry points the driver lacks: drawing goes on with one
-// texture unit instead of calling through a null pointer.
-void APIENTRY noCompressedTexImage2D(GLenum, GLint, GLenum, GLsizei, GLsizei, GLint, GLsizei,
-                                     const void*)
-{
-}
-void APIENTRY noActiveTexture(GLenum) {}
-void APIENTRY noMultiTexCoord2f(GLenum, GLfloat, GLfloat) {}
-
-void fillMissingEntryPoints()
-{
-    if (!multitexture.glCompressedTexImage2DARB)
-        multitexture.glCompressedTexImage2DARB = noCompressedTexImage2D;
-    if (!multitexture.glActiveTexture)
-        multitexture.glActiveTexture = noActiveTexture;
-    if (!multitexture.glMultiTexCoord2f)
-        multitexture.glMultiTexCoord2f = noMultiTexCoord2f;
-}
-
 }  // namespace
 
 ProbeDecision decideGlCapabilities(const char* extensions, const char* version)
@@ -74,9 +55,13 @@ void probeGlCapabilities()
         showMessageBox("One of the extensions was not found", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     if (decision.fetchMultitexture) {
         bool allFound = true;
+        // A missing entry point keeps its do-nothing stand-in, so drawing goes
+        // on with one texture unit instead of calling through null.
 #define FETCH_ENTRY_POINT(type, name)                                          \
-    multitexture.name = reinterpret_cast<type>(getGlProcAddress(#name));      \
-    allFound = allFound && multitexture.name != nullptr;
+    if (type found = reinterpret_cast<type>(getGlProcAddress(#name)))        \
+        multitexture.name = found;                                            \
+    else                                                                      \
+        allFound = false;
         MULTITEXTURE_ENTRY_POINTS(FETCH_ENTRY_POINT)
 #undef FETCH_ENTRY_POINT
         if (!allFound)
@@ -89,7 +74,6 @@ void probeGlCapabilities()
                       renderer ? renderer : "");
         showMessageBox(text, "Warning", MB_OK, BoxOwner::GameWindow);
     }
-    fillMissingEntryPoints();
     glCaps.generateMipmapSupported = decision.generateMipmap;
     glCaps.floatTexturesEnabled = decision.floatTextures;
 }

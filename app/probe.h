@@ -19,7 +19,7 @@ typedef void(APIENTRY* MultiTexCoord2fProc)(GLenum, GLfloat, GLfloat);
     X(MultiTexCoord2fProc, glMultiTexCoord2f)
 
 struct MultitextureEntryPoints {
-#define DECLARE_ENTRY_POINT(type, name) type name = nullptr;
+#define DECLARE_ENTRY_POINT(type, name) type name = GlStandIn<type>::call;
     MULTITEXTURE_ENTRY_POINTS(DECLARE_ENTRY_POINT)
 #undef DECLARE_ENTRY_POINT
 };

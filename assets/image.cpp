@@ -6,6 +6,7 @@
 #include <string>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "assets/bytereader.h"
 #include "platform/platform.h"
@@ -24,16 +25,19 @@ bool showImageErrors = true;
 constexpr uint64_t maxPixelsPerByte = 128;
 constexpr uint64_t pixelsAlwaysAllowed = 1u << 20;
 
+// A picture side between 1 and the largest accepted.
 bool sideFits(int64_t side)
 {
     return side > 0 && side <= maxImageSide;
 }
 
+// False for a header that asks for far more pixels than its data could give.
 bool pixelCountPlausible(uint64_t pixels, size_t bytesLeft)
 {
     return pixels <= pixelsAlwaysAllowed || pixels <= maxPixelsPerByte * static_cast<uint64_t>(bytesLeft);
 }
 
+// The bitmap decoder's boxes: caption "Error", owned by the focus window.
 void dibMessage(const std::string& text)
 {
     if (showImageErrors)
@@ -60,6 +64,7 @@ struct DibHeader {
     std::vector<PaletteEntry> palette;
 };
 
+// Colour-table entries a palette depth implies (2, 16, 256), else none.
 uint32_t defaultColorCount(uint16_t bitCount)
 {
     switch (bitCount) {
@@ -208,20 +213,27 @@ struct JpegErrorManager {
     jmp_buf returnPoint;
 };
 
+// Jumps back into the decoder instead of ending the process.
 void jpegErrorExit(j_common_ptr info)
 {
     JpegErrorManager* manager = reinterpret_cast<JpegErrorManager*>(info->err);
     std::longjmp(manager->returnPoint, 1);
 }
 
-// Warnings (corrupt data, premature end) count as damage too: a damaged
-// stream gives no picture rather than a grey-filled one.
+// Warnings about damaged data (corrupt entropy data, premature end) count as
+// errors: a damaged stream gives no picture rather than a grey-filled one.
+// Warnings about harmless header oddities are let through.
 void jpegEmitMessage(j_common_ptr info, int level)
 {
-    if (level < 0)
-        jpegErrorExit(info);
+    if (level >= 0)
+        return;
+    const int code = info->err->msg_code;
+    if (code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM || code == JWRN_BOGUS_ICC)
+        return;
+    jpegErrorExit(info);
 }
 
+// The game has no console: libjpeg's texts are not printed.
 void jpegOutputMessage(j_common_ptr) {}
 
 // libjpeg's working memory for one picture; larger claims are damage.
@@ -324,6 +336,7 @@ std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char
     return image;
 }
 
+// Reads the file and decodes it; a file that cannot be read is told.
 std::unique_ptr<DibImage> loadDibFile(const char* fileName)
 {
     std::vector<uint8_t> bytes;
@@ -335,6 +348,7 @@ std::unique_ptr<DibImage> loadDibFile(const char* fileName)
     return decodeDib(bytes.data(), bytes.size(), fileName);
 }
 
+// Checks that the file opens, then converts it; always 3 channels.
 std::unique_ptr<Image> loadBmpImage(const char* fileName)
 {
     FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
@@ -419,6 +433,7 @@ std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
     return image;
 }
 
+// Reads the file and decodes it; only a file that does not open is told.
 std::unique_ptr<Image> loadTgaImage(const char* fileName)
 {
     std::vector<uint8_t> bytes;
@@ -459,6 +474,7 @@ std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size)
     return image;
 }
 
+// Reads the file and decodes it; a file that does not open is told.
 std::unique_ptr<Image> loadJpegImage(const char* fileName)
 {
     std::vector<uint8_t> bytes;

@@ -8,11 +8,13 @@
 
 namespace {
 
+// The vertices that both the count and the array hold.
 size_t drawableVertexCount(const Object3DS& object)
 {
     return std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
 }
 
+// True when all three indices name vertices the object has.
 bool faceIsDrawable(const Face3DS& face, size_t vertexCount)
 {
     return face.a < vertexCount && face.b < vertexCount && face.c < vertexCount;

@@ -21,6 +21,9 @@ constexpr uint32_t chunkHeaderSize = 6;
 // Editor chunks inside editor chunks, or meshes inside meshes, deeper than
 // this are skipped: real files nest two or three levels.
 constexpr int maxNesting = 16;
+// Named objects beyond this many are skipped: no real model comes near it,
+// and each object record costs far more memory than its few bytes of file.
+constexpr size_t maxObjects = 65536;
 // The name field holds 254 bytes and the terminator.
 constexpr size_t maxNameLength = sizeof(Object3DS::name) - 1;
 
@@ -40,6 +43,7 @@ struct ChunkWalker {
     ByteReader reader;
     Model3DS& model;
 
+    // Bytes of the chunk not yet read.
     size_t left(const Chunk3DS& chunk) const
     {
         return chunk.end > reader.position() ? chunk.end - reader.position() : 0;
@@ -200,6 +204,10 @@ struct ChunkWalker {
                 break;
             }
             case ObjectChunk: {
+                if (model.objects.size() >= maxObjects) {
+                    skipRest(child);
+                    break;
+                }
                 model.objects.emplace_back();
                 model.objectCount = static_cast<int32_t>(model.objects.size());
                 Object3DS& object = model.objects.back();
@@ -217,6 +225,7 @@ struct ChunkWalker {
     }
 };
 
+// True when all three indices name vertices the object has.
 bool usesOnlyVertices(const Face3DS& face, size_t vertexCount)
 {
     return face.a < vertexCount && face.b < vertexCount && face.c < vertexCount;
@@ -231,6 +240,7 @@ Vector3 faceNormal(const Object3DS& object, const Face3DS& face)
     return cross(a - c, c - b);
 }
 
+// The vertices that both the count and the array hold.
 size_t usableVertexCount(const Object3DS& object)
 {
     return std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
@@ -273,6 +283,7 @@ void computeNormals(Object3DS& object)
         object.normals[i] = vertexNormal(sums[i], shared[i]);
 }
 
+// Every vertex against every face, summing in face order.
 void computeNormalsReference(Object3DS& object)
 {
     const size_t count = usableVertexCount(object);
@@ -292,6 +303,7 @@ void computeNormalsReference(Object3DS& object)
     }
 }
 
+// One tangent per normal, (n.y + n.z, 0, n.x), not normalised.
 void computeTangents(Object3DS& object)
 {
     object.tangents.resize(object.normals.size());
@@ -301,6 +313,7 @@ void computeTangents(Object3DS& object)
     }
 }
 
+// Reads the whole file into memory and loads from there.
 void Model3DS::load(const std::string& fileName)
 {
     std::vector<uint8_t> bytes;
@@ -311,6 +324,7 @@ void Model3DS::load(const std::string& fileName)
     loadFromMemory(bytes.data(), bytes.size(), fileName);
 }
 
+// Walks the main chunk, then computes normals and tangents of every object.
 void Model3DS::loadFromMemory(const uint8_t* data, size_t size, const std::string& fileName)
 {
     ChunkWalker walker{ByteReader(data, size), *this};

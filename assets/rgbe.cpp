@@ -22,6 +22,7 @@ constexpr int64_t maxRgbePixels = 16384LL * 16384LL;
 constexpr int64_t maxPixelsPerByte = 32;
 constexpr int64_t pixelsAlwaysAllowed = 1 << 20;
 
+// One header line of at most 127 characters; false at end of file.
 bool readLine(FILE* file, char* line)
 {
     return std::fgets(line, lineSize, file) != nullptr;
@@ -84,6 +85,7 @@ int64_t bytesLeft(FILE* file)
     return end >= here ? end - here : -1;
 }
 
+// Exactly count bytes, or false.
 bool readBytes(FILE* file, uint8_t* bytes, size_t count)
 {
     return std::fread(bytes, 1, count, file) == count;
@@ -152,6 +154,7 @@ bool readRgbeHeader(FILE* file, int& width, int& height)
     return scanResolution(line, height, width);
 }
 
+// count flat pixels; false at end of file, true for a count below 1.
 bool readRgbePixels(FILE* file, float* destination, int count)
 {
     for (int i = 0; i < count; ++i) {
@@ -217,9 +220,10 @@ void decodeRgbe(FILE* file, RgbeImage& image)
     image.width = width;
     image.height = height;
     image.pixels.assign(static_cast<size_t>(pixels) * 3, 0.0f);
-    readRgbePixelsRle(file, image.pixels.data(), width, height);
+    image.complete = readRgbePixelsRle(file, image.pixels.data(), width, height);
 }
 
+// False only for a null name or a file that does not open.
 bool loadRgbeFile(const char* fileName, RgbeImage& image)
 {
     if (!fileName)

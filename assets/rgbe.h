@@ -17,6 +17,9 @@ struct RgbeImage {
     int width = 0;
     int height = 0;
     std::vector<float> pixels;
+    // True when every scanline was decoded; damaged or cut data leaves the
+    // rest of the pixels zero and this false.
+    bool complete = false;
 };
 
 // False when fileName is null or the file does not open.

@@ -9,6 +9,7 @@
 
 namespace {
 
+// Little-endian fields appended to a byte string.
 void putU8(std::string& out, unsigned value)
 {
     out.push_back(static_cast<char>(value & 0xFF));
@@ -48,6 +49,7 @@ size_t fitting16(size_t count)
     return std::min<size_t>(count, 0xFFFF);
 }
 
+// The triangle-mesh chunk: vertices, mapping coordinates (if any), faces.
 std::string meshChunk(const MeshObject& object)
 {
     std::string vertices;
@@ -159,6 +161,7 @@ void putTgaPixel(std::string& out, const uint8_t* pixel, int channels)
 
 }  // namespace
 
+// Writes every object; names are cut to 254 bytes.
 std::string write3ds(const std::vector<MeshObject>& objects, uint32_t version)
 {
     std::string versionData;
@@ -174,6 +177,7 @@ std::string write3ds(const std::vector<MeshObject>& objects, uint32_t version)
     return chunk(0x4D4D, chunk(0x0002, versionData) + chunk(0x3D3D, editor));
 }
 
+// Flat or encoded scanlines; missing values are written as black.
 std::string writeRgbe(int width, int height, const std::vector<float>& rgb, bool runLength)
 {
     width = std::max(width, 0);
@@ -212,6 +216,7 @@ std::string writeRgbe(int width, int height, const std::vector<float>& rgb, bool
     return out;
 }
 
+// Rows filled to 4 bytes, B, G, R per pixel; missing pixels are black.
 std::string writeBmp24(int width, int height, const std::vector<uint8_t>& rgb)
 {
     width = std::max(width, 0);
@@ -247,6 +252,8 @@ std::string writeBmp24(int width, int height, const std::vector<uint8_t>& rgb)
     return out;
 }
 
+// Header with no identification field and no colour map; run-length
+// packets never cross 128 pixels.
 std::string writeTga(int width, int height, int channels, const std::vector<uint8_t>& pixels,
                      bool runLength)
 {
@@ -299,6 +306,7 @@ std::string writeTga(int width, int height, int channels, const std::vector<uint
     return out;
 }
 
+// Creates the parent folders, then writes the bytes.
 bool saveFile(const std::string& path, const std::string& bytes)
 {
     std::error_code error;

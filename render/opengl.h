@@ -17,3 +17,13 @@
 #ifndef GL_TEXTURE_MAX_ANISOTROPY_EXT
 #define GL_TEXTURE_MAX_ANISOTROPY_EXT 0x84FE
 #endif
+
+// A do-nothing function of any entry-point type, returning zero. The tables
+// hold these until the driver's functions are fetched, so a call made before
+// (or without) a successful fetch does nothing instead of jumping to null.
+template <typename Function>
+struct GlStandIn;
+template <typename Result, typename... Args>
+struct GlStandIn<Result(APIENTRY*)(Args...)> {
+    static Result APIENTRY call(Args...) { return Result(); }
+};

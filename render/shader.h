@@ -10,16 +10,6 @@
 // Looks an OpenGL entry point up by name; nullptr when the driver lacks it.
 using GlProcLookup = void* (*)(const char* name);
 
-// A do-nothing function of any entry-point type, returning zero. The tables
-// hold these until the driver's functions are fetched, so a call made before
-// (or without) a successful fetch does nothing instead of jumping to null.
-template <typename Function>
-struct GlStandIn;
-template <typename Result, typename... Args>
-struct GlStandIn<Result(APIENTRY*)(Args...)> {
-    static Result APIENTRY call(Args...) { return Result(); }
-};
-
 // The fifteen shader entry points in the order they are fetched. This one
 // list declares, fetches and clears the table.
 #define SHADER_ENTRY_POINTS(X)                                   \

@@ -1,0 +1,573 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include <jpeglib.h>
+
+#include "assets/image.h"
+#include "assets/writers.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using Rgb = std::array<uint8_t, 3>;
+
+std::string u16(unsigned v)
+{
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+
+std::string u32(uint32_t v)
+{
+    return u16(v & 0xFFFF) + u16(v >> 16);
+}
+
+const uint8_t* bytesOf(const std::string& s)
+{
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
+
+// A bitmap of any uncompressed depth. values holds one value per pixel, bottom
+// row first: a palette index (1, 4, 8 bits), a 5-5-5 value (16 bits) or
+// 0xRRGGBB (24, 32 bits).
+struct DibSpec {
+    int bits = 8;
+    int width = 1;
+    int height = 1;
+    std::vector<Rgb> palette;
+    std::vector<uint32_t> values;
+    bool coreHeader = false;  // the 12-byte header with 3-byte palette entries
+    bool bare = false;        // no "BM" file header
+    bool topDown = false;     // negative height, top row stored first
+    uint32_t colorsUsed = 0;
+    uint32_t headerSize = 0;  // overrides the header size field when set
+    uint32_t compression = 0;
+};
+
+std::string writeDib(const DibSpec& spec)
+{
+    std::string info;
+    const uint32_t headerSize = spec.coreHeader ? 12 : 40;
+    info += u32(spec.headerSize ? spec.headerSize : headerSize);
+    if (spec.coreHeader) {
+        info += u16(spec.width) + u16(spec.height) + u16(1) + u16(spec.bits);
+    } else {
+        info += u32(spec.width) + u32(spec.topDown ? -spec.height : spec.height) + u16(1) + u16(spec.bits);
+        info += u32(spec.compression) + u32(0) + u32(2835) + u32(2835) + u32(spec.colorsUsed) + u32(0);
+    }
+    if (spec.headerSize > info.size())
+        info.append(spec.headerSize - info.size(), '\0');
+    for (const Rgb& c : spec.palette) {
+        info += std::string{static_cast<char>(c[2]), static_cast<char>(c[1]), static_cast<char>(c[0])};
+        if (!spec.coreHeader)
+            info += '\0';
+    }
+    const size_t stride = ((static_cast<size_t>(spec.width) * spec.bits + 31) / 32) * 4;
+    std::string pixels;
+    for (int r = 0; r < spec.height; ++r) {
+        const int row = spec.topDown ? spec.height - 1 - r : r;
+        std::string line(stride, '\0');
+        for (int x = 0; x < spec.width; ++x) {
+            const uint32_t v = spec.values[static_cast<size_t>(row) * spec.width + x];
+            switch (spec.bits) {
+            case 1: line[x / 8] = static_cast<char>(line[x / 8] | (v << (7 - x % 8))); break;
+            case 4: line[x / 2] = static_cast<char>(line[x / 2] | (x % 2 ? v : v << 4)); break;
+            case 8: line[x] = static_cast<char>(v); break;
+            case 16: line.replace(2 * x, 2, u16(v)); break;
+            case 24: line.replace(3 * x, 3, u32(v).substr(0, 3)); break;
+            default: line.replace(4 * x, 4, u32(v | 0x77000000u)); break;
+            }
+        }
+        pixels += line;
+    }
+    if (spec.bare)
+        return info + pixels;
+    return "BM" + u32(static_cast<uint32_t>(14 + info.size() + pixels.size())) + u32(0) +
+           u32(static_cast<uint32_t>(14 + info.size())) + info + pixels;
+}
+
+// What the spec's pixels should decode to, bottom row first.
+std::vector<uint8_t> expectedRgb(const DibSpec& spec)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t v : spec.values) {
+        Rgb c{};
+        if (spec.bits <= 8) {
+            c = spec.palette.at(v);
+        } else if (spec.bits == 16) {
+            const auto five = [](unsigned x) { return static_cast<uint8_t>((x << 3) | (x >> 2)); };
+            c = {five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31)};
+        } else {
+            c = {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+        }
+        out.insert(out.end(), c.begin(), c.end());
+    }
+    return out;
+}
+
+std::unique_ptr<DibImage> decode(const std::string& bytes)
+{
+    return decodeDib(bytesOf(bytes), bytes.size(), "test.bmp");
+}
+
+DibSpec paletteSpec(int bits, int width, int height)
+{
+    DibSpec spec;
+    spec.bits = bits;
+    spec.width = width;
+    spec.height = height;
+    const int colors = 1 << bits;
+    for (int i = 0; i < colors; ++i)
+        spec.palette.push_back({static_cast<uint8_t>(i * 7 + 1), static_cast<uint8_t>(255 - i),
+                                static_cast<uint8_t>(i * 3)});
+    for (int i = 0; i < width * height; ++i)
+        spec.values.push_back(static_cast<uint32_t>((i * 5 + i / width) % colors));
+    return spec;
+}
+
+// A JPEG written with libjpeg's compression interface; rows given top first.
+std::string writeJpeg(int width, int height, int components, const std::vector<uint8_t>& rows,
+                      bool progressive = false)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = components;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rows.data() + info.next_scanline * width * components);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string out(reinterpret_cast<char*>(buffer), size);
+    std::free(buffer);
+    return out;
+}
+
+void expectNear(const uint8_t* pixel, int r, int g, int b, int tolerance = 6)
+{
+    EXPECT_NEAR(pixel[0], r, tolerance);
+    EXPECT_NEAR(pixel[1], g, tolerance);
+    EXPECT_NEAR(pixel[2], b, tolerance);
+}
+
+}  // namespace
+
+TEST(Bitmap, TwentyFourBitsWithAndWithoutFileHeader)
+{
+    // Width 3: rows carry fill bytes in the file.
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 3 * 2; ++i)
+        rgb.insert(rgb.end(), {static_cast<uint8_t>(10 * i), static_cast<uint8_t>(100 + i),
+                               static_cast<uint8_t>(250 - i)});
+    const std::string file = writeBmp24(3, 2, rgb);
+    BoxRecorder boxes;
+    auto withHeader = decode(file);
+    ASSERT_TRUE(withHeader);
+    EXPECT_EQ(withHeader->width, 3);
+    EXPECT_EQ(withHeader->height, 2);
+    EXPECT_EQ(withHeader->pixels, rgb);
+    auto bare = decode(file.substr(14));
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->pixels, rgb);
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    const std::string dir = makeScratchDir("bmp");
+    writeFile(dir + "/pic.bmp", file);
+    auto image = loadBmpImage((dir + "/pic.bmp").c_str());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->channels, 3);
+    EXPECT_EQ(image->width, 3);
+    EXPECT_EQ(image->pixels, rgb);
+}
+
+TEST(Bitmap, PaletteDepthsAndShortHeaders)
+{
+    BoxRecorder boxes;
+    for (int bits : {1, 4, 8}) {
+        for (bool core : {false, true}) {
+            for (bool bare : {false, true}) {
+                DibSpec spec = paletteSpec(bits, 13, 3);
+                spec.coreHeader = core;
+                spec.bare = bare;
+                auto image = decode(writeDib(spec));
+                ASSERT_TRUE(image) << bits << " bits, core " << core << ", bare " << bare;
+                EXPECT_EQ(image->width, 13);
+                EXPECT_EQ(image->height, 3);
+                EXPECT_EQ(image->pixels, expectedRgb(spec)) << bits << " bits, core " << core << ", bare " << bare;
+            }
+        }
+    }
+    // A bare 4-bit bitmap with a table of 3 colours: pixels follow the 3 entries.
+    DibSpec few = paletteSpec(4, 5, 2);
+    few.palette.resize(3);
+    for (uint32_t& v : few.values)
+        v %= 3;
+    few.colorsUsed = 3;
+    few.bare = true;
+    auto fewImage = decode(writeDib(few));
+    ASSERT_TRUE(fewImage);
+    EXPECT_EQ(fewImage->pixels, expectedRgb(few));
+    // An index past the table reads black.
+    few.values[0] = 9;
+    auto outside = decode(writeDib(few));
+    ASSERT_TRUE(outside);
+    EXPECT_EQ(outside->pixels[0], 0);
+    EXPECT_EQ(outside->pixels[1], 0);
+    EXPECT_EQ(outside->pixels[2], 0);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(Bitmap, DirectDepthsAndTopDownRows)
+{
+    BoxRecorder boxes;
+    DibSpec sixteen;
+    sixteen.bits = 16;
+    sixteen.width = 3;
+    sixteen.height = 2;
+    sixteen.values = {0x7FFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x4210};
+    auto image16 = decode(writeDib(sixteen));
+    ASSERT_TRUE(image16);
+    EXPECT_EQ(image16->pixels, expectedRgb(sixteen));
+    EXPECT_EQ(image16->pixels[0], 255);  // full 5-bit channel gives full brightness
+
+    DibSpec thirtyTwo;
+    thirtyTwo.bits = 32;
+    thirtyTwo.width = 2;
+    thirtyTwo.height = 2;
+    thirtyTwo.values = {0x112233, 0x445566, 0x778899, 0xAABBCC};
+    auto image32 = decode(writeDib(thirtyTwo));
+    ASSERT_TRUE(image32);
+    EXPECT_EQ(image32->pixels, expectedRgb(thirtyTwo));
+
+    for (int bits : {8, 24}) {
+        DibSpec up = bits == 8 ? paletteSpec(8, 5, 4) : DibSpec();
+        if (bits == 24) {
+            up.bits = 24;
+            up.width = 5;
+            up.height = 4;
+            for (uint32_t i = 0; i < 20; ++i)
+                up.values.push_back(i * 0x0A0B0C + 0x010203);
+        }
+        DibSpec down = up;
+        down.topDown = true;
+        auto bottomUp = decode(writeDib(up));
+        auto topDown = decode(writeDib(down));
+        ASSERT_TRUE(bottomUp);
+        ASSERT_TRUE(topDown);
+        EXPECT_EQ(topDown->height, 4);
+        EXPECT_EQ(topDown->pixels, bottomUp->pixels) << bits << " bits";
+        EXPECT_EQ(topDown->pixels, expectedRgb(up));
+    }
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(Bitmap, RefusedFilesAndTheirMessages)
+{
+    BoxRecorder boxes;
+    DibSpec spec = paletteSpec(8, 4, 4);
+    for (uint32_t size : {108u, 124u, 64u}) {
+        spec.headerSize = size;
+        boxes.clear();
+        EXPECT_FALSE(decode(writeDib(spec)));
+        ASSERT_EQ(boxes.boxes().size(), 1u) << size;
+        EXPECT_EQ(boxes.boxes()[0].text, "Unknown DIB file format.");
+        EXPECT_EQ(boxes.boxes()[0].caption, "Error");
+        EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_OK));
+        EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::FocusWindow);
+    }
+    spec.headerSize = 0;
+
+    // Compressed, unknown depth, empty or absurd sizes: conversion errors.
+    DibSpec compressed = paletteSpec(8, 4, 4);
+    compressed.compression = 1;
+    std::string twoBits = writeDib(paletteSpec(8, 4, 4));
+    twoBits.replace(28, 2, u16(2));
+    DibSpec empty = paletteSpec(8, 4, 4);
+    empty.width = 0;
+    empty.values.clear();
+    std::string huge = writeDib(paletteSpec(8, 4, 4));
+    huge.replace(18, 4, u32(100000));
+    std::string negativeWidth = writeDib(paletteSpec(8, 4, 4));
+    negativeWidth.replace(18, 4, u32(static_cast<uint32_t>(-4)));
+    std::string hugeTable = writeDib(paletteSpec(8, 4, 4));
+    hugeTable.replace(46, 4, u32(0xFFFFFFFFu));
+    std::string farPixels = writeDib(paletteSpec(8, 4, 4));
+    farPixels.replace(10, 4, u32(0xFFFFFFF0u));
+    const std::string good = writeDib(paletteSpec(8, 4, 4));
+    const std::string cutPixels = good.substr(0, good.size() - 5);
+    for (const std::string& file : {writeDib(compressed), twoBits, writeDib(empty), huge, negativeWidth,
+                                    hugeTable, farPixels, cutPixels}) {
+        boxes.clear();
+        EXPECT_FALSE(decode(file));
+        EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Image file conversion error."});
+    }
+    // The last row may lack its fill bytes.
+    DibSpec odd = paletteSpec(8, 5, 2);
+    const std::string oddFile = writeDib(odd);
+    auto shortFill = decode(oddFile.substr(0, oddFile.size() - 3));
+    ASSERT_TRUE(shortFill);
+    EXPECT_EQ(shortFill->pixels, expectedRgb(odd));
+
+    // Missing files: one message each.
+    boxes.clear();
+    EXPECT_FALSE(loadBmpImage("/nonexistent/Pic.bmp"));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Can't load bmp Image File");
+    EXPECT_EQ(boxes.boxes()[0].caption, "ERROR");
+    EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::GameWindow);
+    boxes.clear();
+    EXPECT_FALSE(loadDibFile("/nonexistent/Pic.bmp"));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Failed to open DIB file /nonexistent/Pic.bmp.\n");
+    EXPECT_EQ(boxes.boxes()[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::FocusWindow);
+
+    // Every cut of a good file is refused or decoded, never overrun.
+    const std::string twelve = [] {
+        DibSpec s = paletteSpec(4, 7, 3);
+        s.coreHeader = true;
+        return writeDib(s);
+    }();
+    for (const std::string& whole : {good, twelve}) {
+        for (size_t cut = 0; cut < whole.size(); ++cut) {
+            boxes.clear();
+            auto image = decode(whole.substr(0, cut));
+            EXPECT_EQ(boxes.boxes().size(), image ? 0u : 1u);
+        }
+    }
+}
+
+TEST(Tga, UncompressedRunLengthAndSixteenBits)
+{
+    BoxRecorder boxes;
+    // Rows with runs and changes; the run-length twin must decode the same.
+    for (int channels : {3, 4}) {
+        std::vector<uint8_t> pixels;
+        for (int i = 0; i < 9 * 4; ++i) {
+            const uint8_t v = static_cast<uint8_t>((i / 4) % 3 == 0 ? 200 : i * 7);
+            pixels.insert(pixels.end(), {v, static_cast<uint8_t>(v + 1), static_cast<uint8_t>(v + 2)});
+            if (channels == 4)
+                pixels.push_back(static_cast<uint8_t>(v == 200 ? 255 : 255 - i));
+        }
+        const std::string raw = writeTga(9, 4, channels, pixels, false);
+        const std::string rle = writeTga(9, 4, channels, pixels, true);
+        EXPECT_EQ(raw[2], 2);
+        EXPECT_EQ(rle[2], 10);
+        EXPECT_LT(rle.size(), raw.size());
+        auto a = decodeTga(bytesOf(raw), raw.size());
+        auto b = decodeTga(bytesOf(rle), rle.size());
+        ASSERT_TRUE(a);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(a->channels, channels);
+        EXPECT_EQ(a->width, 9);
+        EXPECT_EQ(a->height, 4);
+        EXPECT_EQ(a->pixels, pixels) << "every row swapped back to R, G, B";
+        EXPECT_EQ(b->pixels, pixels);
+    }
+
+    // 16 bits: 5-5-5 times 8, the top bit ignored; an identification field skipped.
+    std::string sixteen = std::string{5, 0, 2} + std::string(9, '\0') + u16(3) + u16(1) + std::string{16, 0} +
+                          "ident" + u16(0x7FFF) + u16(0xFFFF) + u16(0x7C00 | 0x0010);
+    auto image16 = decodeTga(bytesOf(sixteen), sixteen.size());
+    ASSERT_TRUE(image16);
+    EXPECT_EQ(image16->channels, 3);
+    EXPECT_EQ(image16->pixels, (std::vector<uint8_t>{248, 248, 248, 248, 248, 248, 248, 0, 128}));
+    // Run-length 16-bit data decodes by packets too.
+    std::string rle16 = std::string{0, 0, 10} + std::string(9, '\0') + u16(3) + u16(1) + std::string{16, 0} +
+                        std::string{static_cast<char>(0x81)} + u16(0x001F) + std::string{0} + u16(0x03E0);
+    auto imageRle16 = decodeTga(bytesOf(rle16), rle16.size());
+    ASSERT_TRUE(imageRle16);
+    EXPECT_EQ(imageRle16->pixels, (std::vector<uint8_t>{0, 0, 248, 0, 0, 248, 0, 248, 0}));
+
+    // 8 bits per pixel: no image and no message.
+    std::string grey = std::string{0, 0, 3} + std::string(9, '\0') + u16(2) + u16(2) + std::string{8, 0} +
+                       std::string(4, '\x40');
+    EXPECT_FALSE(decodeTga(bytesOf(grey), grey.size()));
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    const std::string dir = makeScratchDir("tga");
+    writeFile(dir + "/grey.tga", grey);
+    EXPECT_FALSE(loadTgaImage((dir + "/grey.tga").c_str()));
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_FALSE(loadTgaImage((dir + "/missing.tga").c_str()));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Can't load tga Image File");
+    EXPECT_EQ(boxes.boxes()[0].caption, "ERROR");
+    EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::GameWindow);
+}
+
+TEST(Tga, DamagedDataStaysInsideThePicture)
+{
+    const std::string head = std::string{0, 0, 10} + std::string(9, '\0') + u16(2) + u16(2) + std::string{24, 0};
+    // A run of 128 pixels into a picture of 4, then more packets.
+    const std::string overrun = head + std::string{static_cast<char>(0xFF), 1, 2, 3} + std::string{127} +
+                                std::string(30, '\x09');
+    auto image = decodeTga(bytesOf(overrun), overrun.size());
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->pixels.size(), 12u);
+    EXPECT_EQ(image->pixels[9], 3);
+    EXPECT_EQ(image->pixels[11], 1);
+    // A raw packet longer than the picture.
+    const std::string rawOverrun = head + std::string{127} + std::string(400, '\x05');
+    ASSERT_TRUE(decodeTga(bytesOf(rawOverrun), rawOverrun.size()));
+    // Cut data: what is missing stays zero.
+    const std::string cut = head + std::string{static_cast<char>(0x80), 10, 20, 30};
+    auto partial = decodeTga(bytesOf(cut), cut.size());
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->pixels, (std::vector<uint8_t>{30, 20, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    // Headers that are too short, skip past the end, are empty or claim a
+    // picture far beyond their data.
+    EXPECT_FALSE(decodeTga(bytesOf(head), 17));
+    std::string skipPast = head;
+    skipPast[0] = static_cast<char>(200);
+    EXPECT_FALSE(decodeTga(bytesOf(skipPast), skipPast.size()));
+    std::string zeroWidth = head;
+    zeroWidth.replace(12, 2, u16(0));
+    EXPECT_FALSE(decodeTga(bytesOf(zeroWidth), zeroWidth.size()));
+    std::string huge = head;
+    huge.replace(12, 4, u16(16384) + u16(16384));
+    EXPECT_FALSE(decodeTga(bytesOf(huge + "\x01\x02\x03\x04"), huge.size() + 4));
+    std::string tooWide = head;
+    tooWide.replace(12, 2, u16(20000));
+    EXPECT_FALSE(decodeTga(bytesOf(tooWide), tooWide.size()));
+
+    // Every cut of a good file decodes inside its block.
+    std::vector<uint8_t> pixels(6 * 5 * 4, 0);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>((i / 8) * 31);
+    const std::string good = writeTga(6, 5, 4, pixels, true);
+    for (size_t n = 18; n <= good.size(); ++n) {
+        auto any = decodeTga(bytesOf(good), n);
+        ASSERT_TRUE(any);
+        EXPECT_EQ(any->pixels.size(), pixels.size());
+    }
+}
+
+TEST(Jpeg, ColourGreyProgressiveAndDamaged)
+{
+    BoxRecorder boxes;
+    // 16 x 16: top half red, bottom half blue.
+    std::vector<uint8_t> colour;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            colour.insert(colour.end(), y < 8 ? std::initializer_list<uint8_t>{255, 0, 0}
+                                              : std::initializer_list<uint8_t>{0, 0, 255});
+    for (bool progressive : {false, true}) {
+        const std::string file = writeJpeg(16, 16, 3, colour, progressive);
+        auto image = decodeJpeg(bytesOf(file), file.size());
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->channels, 3);
+        EXPECT_EQ(image->width, 16);
+        EXPECT_EQ(image->height, 16);
+        ASSERT_EQ(image->pixels.size(), 16u * 16u * 3u);
+        // Bottom row first: the block starts blue and ends red.
+        expectNear(&image->pixels[0], 0, 0, 255, 12);
+        expectNear(&image->pixels[image->pixels.size() - 3], 255, 0, 0, 12);
+    }
+
+    std::vector<uint8_t> grey;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 24; ++x)
+            grey.push_back(static_cast<uint8_t>(y * 30 + 10));
+    const std::string greyFile = writeJpeg(24, 8, 1, grey);
+    auto greyImage = decodeJpeg(bytesOf(greyFile), greyFile.size());
+    ASSERT_TRUE(greyImage);
+    EXPECT_EQ(greyImage->channels, 1);
+    ASSERT_EQ(greyImage->pixels.size(), 24u * 8u);
+    for (int row = 0; row < 8; ++row)
+        EXPECT_NEAR(greyImage->pixels[row * 24 + 5], (7 - row) * 30 + 10, 3) << "row " << row;
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    // Damaged streams: a message, no picture, and the process goes on.
+    const std::string good = writeJpeg(16, 16, 3, colour);
+    std::string notJpeg = good;
+    notJpeg[0] = 0;
+    std::string huge = good;
+    const size_t sof = good.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    huge.replace(sof + 5, 4, std::string{0x4E, 0x20, 0x4E, 0x20});  // 20000 x 20000
+    std::string corrupt = good;
+    for (size_t i = good.size() / 2; i < good.size() - 2; i += 3)
+        corrupt[i] = static_cast<char>(0xFF);
+    for (const std::string& bad : {good.substr(0, good.size() / 2), notJpeg, huge, corrupt, std::string("\xFF\xD8")}) {
+        boxes.clear();
+        EXPECT_FALSE(decodeJpeg(bytesOf(bad), bad.size()));
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_EQ(boxes.boxes()[0].text, "Can't load JPG image!");
+        EXPECT_EQ(boxes.boxes()[0].caption, "ERROR");
+        EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_ICONINFORMATION));
+        EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::GameWindow);
+    }
+    for (size_t cut = 0; cut < good.size(); cut += 7)
+        decodeJpeg(bytesOf(good), cut);
+
+    const std::string dir = makeScratchDir("jpeg");
+    writeFile(dir + "/grey.jpg", greyFile);
+    boxes.clear();
+    auto fromFile = loadJpegImage((dir + "/grey.jpg").c_str());
+    ASSERT_TRUE(fromFile);
+    EXPECT_EQ(fromFile->pixels, greyImage->pixels);
+    EXPECT_FALSE(loadJpegImage((dir + "/missing.jpg").c_str()));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can't load JPG image!"});
+}
+
+TEST(Texture, DecoderIsChosenByName)
+{
+    // No file exists, so the message tells which decoder was asked; names
+    // without a known extension (or in capitals) are refused silently.
+    BoxRecorder boxes;
+    unsigned texture = 77;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/nonexistent/a.bmp", "Can't load bmp Image File"},
+        {"/nonexistent/a.tga.bmp", "Can't load bmp Image File"},
+        {"/nonexistent/a.bmp.tga", "Can't load bmp Image File"},
+        {"/nonexistent/a.tga", "Can't load tga Image File"},
+        {"/nonexistent/a.jpg", "Can't load JPG image!"},
+        {"/nonexistent/a.jpeg", "Can't load JPG image!"},
+        {"/nonexistent/a.BMP", ""},
+        {"/nonexistent/a.png", ""},
+        {"/nonexistent/a.JPG", ""},
+    };
+    for (const auto& [name, message] : cases) {
+        boxes.clear();
+        EXPECT_FALSE(loadTexture(texture, name.c_str(), false)) << name;
+        if (message.empty())
+            EXPECT_TRUE(boxes.boxes().empty()) << name;
+        else
+            EXPECT_EQ(boxes.texts(), std::vector<std::string>{message}) << name;
+    }
+    EXPECT_FALSE(loadTexture(texture, nullptr, true));
+    EXPECT_EQ(texture, 77u);
+}
+
+TEST(Writers, BytesAreDeterministicAndFilesAreSaved)
+{
+    std::vector<uint8_t> rgb(4 * 3 * 3, 9);
+    EXPECT_EQ(writeBmp24(4, 3, rgb), writeBmp24(4, 3, rgb));
+    EXPECT_EQ(writeBmp24(4, 3, rgb).size(), 54u + 3u * 12u);
+    EXPECT_EQ(writeBmp24(3, 3, rgb).size(), 54u + 3u * 12u);  // 9 bytes filled to 12
+    const std::string dir = makeScratchDir("writers");
+    const std::string bytes = writeTga(4, 3, 3, rgb, true);
+    EXPECT_TRUE(saveFile(dir + "/deep/er/pic.tga", bytes));
+    EXPECT_EQ(readFile(dir + "/deep/er/pic.tga"), bytes);
+    EXPECT_FALSE(saveFile("/proc/no/such/place/x.bin", bytes));
+}

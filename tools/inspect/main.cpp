@@ -1,0 +1,235 @@
+// plemox-inspect: prints what the game's own loaders make of an asset file
+// (3DS model, BMP, TGA, JPEG or Radiance RGBE picture). It needs no OpenGL
+// context and shows no dialogs: the loaders' message boxes go to standard
+// error. Exit status 0 when the file was read, 1 when it could not be, 2 for
+// wrong usage or a file of unknown kind.
+#include <algorithm>
+#include <cctype>
+#include <cfloat>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "assets/bytereader.h"
+#include "assets/image.h"
+#include "assets/model3ds.h"
+#include "assets/rgbe.h"
+#include "platform/platform.h"
+
+namespace {
+
+enum class Kind { Unknown, Model, Bitmap, Targa, Jpeg, Rgbe };
+
+// Message boxes seen while loading; an "Error"/"ERROR" caption marks failure.
+struct BoxLog {
+    int errors = 0;
+};
+
+BoxLog boxLog;
+
+bool endsWith(std::string name, const char* suffix)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    const size_t length = std::strlen(suffix);
+    return name.size() >= length && name.compare(name.size() - length, length, suffix) == 0;
+}
+
+// The file's kind from its first bytes, or from its name when they do not tell.
+Kind kindOf(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() >= 2 && bytes[0] == 0x4D && bytes[1] == 0x4D)
+        return Kind::Model;
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+        return Kind::Bitmap;
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
+        return Kind::Jpeg;
+    if (bytes.size() >= 2 && bytes[0] == '#' && bytes[1] == '?')
+        return Kind::Rgbe;
+    if (endsWith(name, ".3ds"))
+        return Kind::Model;
+    if (endsWith(name, ".bmp") || endsWith(name, ".dib"))
+        return Kind::Bitmap;
+    if (endsWith(name, ".tga"))
+        return Kind::Targa;
+    if (endsWith(name, ".jpg") || endsWith(name, ".jpeg"))
+        return Kind::Jpeg;
+    if (endsWith(name, ".hdr") || endsWith(name, ".rgbe") || endsWith(name, ".pic"))
+        return Kind::Rgbe;
+    return Kind::Unknown;
+}
+
+// Tight bounds of the vertices the faces use, in drawing axes (x, z, -y).
+bool drawnBounds(const Object3DS& object, ObjectBox& box)
+{
+    bool any = false;
+    box = {-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
+    const size_t count = std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
+    for (const Face3DS& face : object.faces) {
+        if (face.a >= count || face.b >= count || face.c >= count)
+            continue;
+        for (uint32_t k : {face.a, face.b, face.c}) {
+            const Vector3& v = object.vertices[k];
+            const float p[3] = {v.x, v.z, -v.y};
+            box.minX = std::min(box.minX, p[0]);
+            box.minY = std::min(box.minY, p[1]);
+            box.minZ = std::min(box.minZ, p[2]);
+            box.maxX = std::max(box.maxX, p[0]);
+            box.maxY = std::max(box.maxY, p[1]);
+            box.maxZ = std::max(box.maxZ, p[2]);
+            any = true;
+        }
+    }
+    return any;
+}
+
+int inspectModel(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    Model3DS model;
+    model.loadFromMemory(bytes.data(), bytes.size(), name);
+    if (boxLog.errors > 0)
+        return 1;
+    std::printf("3DS model, %d object%s\n", model.objectCount, model.objectCount == 1 ? "" : "s");
+    for (const Object3DS& object : model.objects) {
+        size_t badFaces = 0;
+        for (const Face3DS& face : object.faces) {
+            const uint32_t n = static_cast<uint32_t>(std::max(object.vertexCount, 0));
+            if (face.a >= n || face.b >= n || face.c >= n)
+                ++badFaces;
+        }
+        std::printf("  \"%s\": %d vertices, %d faces, %d texture coordinates", object.name, object.vertexCount,
+                    object.faceCount, object.texCoordCount);
+        if (object.texCoordCount > 0 && object.texCoordCount < object.vertexCount)
+            std::printf(" (fewer than vertices)");
+        if (badFaces > 0)
+            std::printf(", %zu faces name missing vertices", badFaces);
+        std::printf("\n");
+        ObjectBox box;
+        if (drawnBounds(object, box))
+            std::printf("    bounds (drawing axes): x %g..%g, y %g..%g, z %g..%g\n", box.minX + 0.0f,
+                        box.maxX + 0.0f, box.minY + 0.0f, box.maxY + 0.0f, box.minZ + 0.0f, box.maxZ + 0.0f);
+        else
+            std::printf("    no drawable faces\n");
+    }
+    return 0;
+}
+
+int inspectBitmap(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    std::unique_ptr<DibImage> image = decodeDib(bytes.data(), bytes.size(), name.c_str());
+    if (!image)
+        return 1;
+    std::printf("BMP image%s, %d x %d, 3 channels (R, G, B), bottom row first\n",
+                bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M' ? "" : " (bare DIB)", image->width,
+                image->height);
+    return 0;
+}
+
+int inspectTarga(const std::vector<uint8_t>& bytes)
+{
+    std::unique_ptr<Image> image = decodeTga(bytes.data(), bytes.size());
+    if (!image) {
+        std::fprintf(stderr, "not a TGA picture the game can read (it takes 16, 24 or 32 bits per pixel)\n");
+        return 1;
+    }
+    const bool runLength = bytes.size() > 2 && bytes[2] == 10;
+    const bool topFirst = bytes.size() > 17 && (bytes[17] & 0x20);
+    std::printf("TGA image, %d x %d, %d channels (%s), %s, %d bits per pixel\n", image->width, image->height,
+                image->channels, image->channels == 4 ? "R, G, B, A" : "R, G, B",
+                runLength ? "run-length encoded" : "uncompressed", bytes[16]);
+    std::printf("  rows in file order (the file says its %s row comes first)\n", topFirst ? "top" : "bottom");
+    const size_t stored = static_cast<size_t>(image->width) * image->height * (bytes[16] / 8);
+    const size_t present = bytes.size() - std::min<size_t>(bytes.size(), 18 + bytes[0]);
+    if (!runLength && present < stored)
+        std::printf("  pixel data cut short (%zu of %zu bytes); the rest reads as zero\n", present, stored);
+    return 0;
+}
+
+int inspectJpeg(const std::vector<uint8_t>& bytes)
+{
+    std::unique_ptr<Image> image = decodeJpeg(bytes.data(), bytes.size());
+    if (!image)
+        return 1;
+    std::printf("JPEG image, %d x %d, %d channel%s (%s), bottom row first\n", image->width, image->height,
+                image->channels, image->channels == 1 ? "" : "s",
+                image->channels == 1 ? "grey" : (image->channels == 3 ? "R, G, B" : "as stored"));
+    return 0;
+}
+
+int inspectRgbe(std::vector<uint8_t>& bytes)
+{
+    if (bytes.empty()) {
+        std::fprintf(stderr, "empty file\n");
+        return 1;
+    }
+    FILE* stream = fmemopen(bytes.data(), bytes.size(), "rb");
+    if (!stream) {
+        std::fprintf(stderr, "cannot read the file\n");
+        return 1;
+    }
+    // The encoding is told by the first scanline, as the decoder sees it.
+    int width = 0, height = 0;
+    const bool headerRead = readRgbeHeader(stream, width, height);
+    uint8_t marker[4] = {};
+    const bool markerRead = std::fread(marker, 1, 4, stream) == 4;
+    std::rewind(stream);
+    RgbeImage image;
+    decodeRgbe(stream, image);
+    std::fclose(stream);
+    if (!headerRead) {
+        std::fprintf(stderr, "no readable \"-Y height +X width\" resolution line\n");
+        return 1;
+    }
+    if (image.width == 0) {
+        std::fprintf(stderr, "resolution %d x %d refused (empty, too large, or far beyond the data)\n", width,
+                     height);
+        return 1;
+    }
+    const bool encoded = width >= 8 && width <= 0x7FFF && markerRead && marker[0] == 2 && marker[1] == 2 &&
+                         marker[2] < 128;
+    float low = FLT_MAX, high = -FLT_MAX;
+    for (float value : image.pixels) {
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    std::printf("Radiance RGBE image, %d x %d, %s scanlines, top row first\n", image.width, image.height,
+                encoded ? "run-length encoded" : "flat");
+    std::printf("  values %g..%g\n", low, high);
+    if (!image.complete)
+        std::printf("  decoding stopped early (damaged or cut pixel data); the rest reads as zero\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: plemox-inspect <file>\n"
+                             "  prints what the game reads from a 3DS, BMP, TGA, JPEG or RGBE file\n");
+        return 2;
+    }
+    setMessageBoxResponder([](const MessageBoxRequest& request) {
+        std::fprintf(stderr, "[%s] %s\n", request.caption.c_str(), request.text.c_str());
+        if (request.caption == "Error" || request.caption == "ERROR")
+            ++boxLog.errors;
+        return static_cast<int>(IDOK);
+    });
+    const std::string name = argv[1];
+    std::vector<uint8_t> bytes;
+    if (!readFileBytes(name.c_str(), bytes)) {
+        std::fprintf(stderr, "cannot open %s\n", name.c_str());
+        return 1;
+    }
+    switch (kindOf(name, bytes)) {
+    case Kind::Model: return inspectModel(name, bytes);
+    case Kind::Bitmap: return inspectBitmap(name, bytes);
+    case Kind::Targa: return inspectTarga(bytes);
+    case Kind::Jpeg: return inspectJpeg(bytes);
+    case Kind::Rgbe: return inspectRgbe(bytes);
+    case Kind::Unknown: break;
+    }
+    std::fprintf(stderr, "%s: not a 3DS, BMP, TGA, JPEG or RGBE file\n", name.c_str());
+    return 2;
+}
