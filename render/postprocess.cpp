@@ -21,13 +21,18 @@ void runScenePass(bool scenePass)
 
 // Clears colour, depth and stencil and loads the camera's view into the
 // model-view matrix.
-void clearAndLookThrough(const Camera& camera)
+void lookThrough(const Camera& camera)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(camera.position.x, camera.position.y, camera.position.z, camera.view.x,
               camera.view.y, camera.view.z, camera.up.x, camera.up.y, camera.up.z);
+}
+
+void clearAndLookThrough(const Camera& camera)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    lookThrough(camera);
 }
 
 // A window coordinate as the pixel it falls in, when it is a number an int
@@ -160,6 +165,12 @@ void renderWorldFrame(Camera camera)
     PostProcessing& post = postProcessing;
     const bool active = postProcessingActive();
 
+    // The logic pass's depth fill and occlusion tests look from this frame's
+    // camera into a cleared depth buffer. Left with what the previous frame
+    // left behind (the composing quad's depth and an identity view when
+    // post-processing is on) they would find every prop hidden.
+    glClear(GL_DEPTH_BUFFER_BIT);
+    lookThrough(camera);
     runScenePass(false);
 
     if (active)

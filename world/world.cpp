@@ -17,6 +17,7 @@ Vector3 lightPositions[maxLights];
 int32_t lightCount = 0;
 unsigned glowTexture = 0;
 int32_t bottlesCollected = 0;
+LevelLoadTimes levelLoadTimes;
 
 namespace {
 
@@ -117,6 +118,12 @@ void scanMapFields(const char* line, char* name, int nameCapacity, Vector3& plac
     scanReal(cursor, turn.z);
 }
 
+// Seconds from start to now on the steady clock.
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 const PieceKind* findPieceKind(const char* name)
@@ -196,10 +203,14 @@ void loadPieceModels(LevelPiece& piece)
 
 void World::loadLevel(const char* mapPath)
 {
+    using Clock = std::chrono::steady_clock;
+    levelLoadTimes = LevelLoadTimes();
+    levelLoadTimes.begin = Clock::now();
     std::FILE* file = std::fopen(mapPath, "rt");
     if (!file) {
         showMessageBox("Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None);
         postQuitMessage(0);
+        levelLoadTimes.end = Clock::now();
         return;
     }
     char line[255];
@@ -214,14 +225,20 @@ void World::loadLevel(const char* mapPath)
 
     resetPlayerCamera(*this, playerCamera);
 
+    Clock::time_point start = Clock::now();
     for (int slot = 0; slot < 9; ++slot)
         materials[slot].load(materialFiles[slot]);
+    levelLoadTimes.materials = secondsSince(start);
 
     for (int i = 0; i < pieceCount; ++i) {
         LevelPiece& piece = pieces[i];
+        start = Clock::now();
         loadPieceModels(piece);
+        levelLoadTimes.models += secondsSince(start);
+        start = Clock::now();
         if (findPieceKind(piece.name))
             piece.model.buildDisplayList(1.0f, true);
+        levelLoadTimes.displayLists += secondsSince(start);
     }
 
     loadTexture(glowTexture, "Data/Textures/LensFlares/Glow.tga", true);
@@ -230,6 +247,7 @@ void World::loadLevel(const char* mapPath)
     levelComplete = 0;
     for (int i = 0; i < pieceCount; ++i)
         pieces[i].active = 1;
+    levelLoadTimes.end = Clock::now();
 }
 
 void releaseWorld()

@@ -2,6 +2,7 @@
 // with its placed pieces, materials, lights and game counters.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "assets/model3ds.h"
@@ -49,6 +50,17 @@ struct World {
     // Defined with the other per-frame code in scene.cpp.
     void renderWorld(bool scenePass);
 };
+
+// When the last loadLevel ran and how long its materials, models and display
+// lists took, in seconds; the timedemo reports them as start-up stages.
+struct LevelLoadTimes {
+    std::chrono::steady_clock::time_point begin;
+    std::chrono::steady_clock::time_point end;
+    double materials = 0.0;
+    double models = 0.0;
+    double displayLists = 0.0;
+};
+extern LevelLoadTimes levelLoadTimes;
 
 // What the map gives besides the pieces, read by the passes and the glows.
 extern World world;

@@ -240,7 +240,10 @@ int showMessageBox(const MessageBoxRequest& request)
     const std::string caption = windows1250ToUtf8(request.caption);
     SDL_MessageBoxData data = {};
     data.flags = flags;
-    data.window = request.owner == BoxOwner::None ? nullptr : sdl.window;
+    // The box is not made a child of the game window: SDL's X11 dialog reads
+    // through a null pointer when given a parent after the window has been
+    // remade for multisampling. The owner only placed the box anyway.
+    data.window = nullptr;
     data.title = caption.c_str();
     data.message = text.c_str();
     data.numbuttons = buttonCount;

@@ -1,12 +1,14 @@
 # First start of the real binary: no configuration file, the full-screen
-# question answered "No" in the real dialog, the window appears with its
-# picture, closing it ends the game with exit code 0, and the configuration
-# file holds the four default lines.
+# and post-processing questions answered "No" in the real dialogs, the window
+# appears with its picture, closing it ends the game with exit code 0, and the
+# configuration file holds the four default lines.
 TEST_NAME=first_start
 . "$(dirname "$0")/common.bash"
 
 make_game_copy
 start_game
+answer_dialog "Information" Escape
+sleep 1
 answer_dialog "Information" Escape
 window=$(wait_window "FPS = " 60) || fail "the game window did not appear"
 sleep 1

@@ -1,0 +1,260 @@
+// The whole game in-process on the built game data: the start-up sequence
+// with its questions, and a full game from the menu to the credits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/camera.h"
+#include "app/config.h"
+#include "app/input.h"
+#include "app/probe.h"
+#include "app/startup.h"
+#include "app/window.h"
+#include "assets/writers.h"
+#include "render/opengl.h"
+#include "render/postprocess.h"
+#include "sound/sound.h"
+#include "tests/support/test_support.h"
+#include "ui/menubutton.h"
+#include "ui/screens.h"
+#include "world/world.h"
+
+namespace {
+
+const char* const postQuestion =
+    "Would you like To use PostProcessing Effects (like HDR Rendering, Bloom Effects etc.)\n"
+    " Chce\x9A pou\x9E\xEDt Post-Processing efekty (jako HDR Rendering, Bloom efekty atd.)?";
+
+constexpr int width = 1024;
+constexpr int height = 768;
+
+// Starts the game in the built game folder with a 1024 x 768 context.
+void startGame()
+{
+    ASSERT_TRUE(ensureGlContext(width, height)) << "no display";
+    ASSERT_EQ(std::system(("test -f " + gameDir() + "/Data/Maps/Map.txt").c_str()), 0)
+        << "the build did not make the game data";
+    ScopedWorkingDirectory cwd(gameDir());
+    resizeViewport(width, height);
+    startUpEngine();
+}
+
+// Every box text, for failure messages.
+std::string allTexts(const BoxRecorder& boxes)
+{
+    std::string out;
+    for (const std::string& text : boxes.texts())
+        out += "[" + text + "] ";
+    return out;
+}
+
+// Mean brightness (sum of R, G, B) of a window rectangle, origin bottom left.
+double brightness(int x, int y, int w, int h)
+{
+    const std::vector<uint8_t> pixels = readPixelsRgb(x, y, w, h);
+    double sum = 0.0;
+    for (uint8_t value : pixels)
+        sum += value;
+    return sum / (static_cast<double>(w) * h);
+}
+
+void saveShot(const std::string& name)
+{
+    const std::vector<uint8_t> pixels = readPixelsRgb(0, 0, width, height);
+    const char* dir = std::getenv("PLEMOX_BINARY_DIR");
+    saveFile(std::string(dir ? dir : ".") + "/artifacts/game/" + name + ".bmp", writeBmp24(width, height, pixels));
+}
+
+// One pass of the main loop without its message pump.
+void frame()
+{
+    drawFrame();
+    processInput();
+}
+
+void clickAt(float x, float yFromTop)
+{
+    windowState.mouseX = x;
+    windowState.mouseY = yFromTop;
+    windowState.leftButtonDown = true;
+    frame();
+    windowState.leftButtonDown = false;
+}
+
+}  // namespace
+
+TEST(StartUp, NormalStartAsksOnlyAboutPostProcessing)
+{
+    BoxRecorder boxes;
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    ASSERT_EQ(boxes.boxes().size(), 1u) << allTexts(boxes);
+    const MessageBoxRequest& box = boxes.boxes()[0];
+    EXPECT_EQ(box.text, postQuestion);
+    EXPECT_EQ(box.caption, "Information");
+    EXPECT_EQ(box.type, static_cast<unsigned>(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_EQ(box.owner, BoxOwner::GameWindow);
+    EXPECT_TRUE(postProcessing.postProcessingEnabled);
+    EXPECT_TRUE(glCaps.floatTexturesEnabled);
+    EXPECT_EQ(soundOpenedRate(), 44100);
+    EXPECT_GT(world.pieceCount, 0);
+    EXPECT_GT(world.bottleTotal, 0);
+    EXPECT_EQ(world.hitPoints, 1000);
+    EXPECT_NE(logoTexture, 0u);
+    EXPECT_NE(menuButtons.newGameButton.textures[0], 0u);
+    EXPECT_EQ(menuButtons.quitButton.bottomLeft.y, 25);
+    EXPECT_FLOAT_EQ(menuCamera.position.y, 1000.0f);
+    // The question is shown with its Czech letters.
+    EXPECT_NE(windows1250ToUtf8(box.text).find("Chce\xC5\xA1 pou\xC5\xBE\xC3\xADt"), std::string::npos);
+}
+
+TEST(StartUp, DecliningPostProcessingTurnsItOff)
+{
+    BoxRecorder boxes;
+    boxes.answer(IDNO);
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    ASSERT_EQ(boxes.boxes().size(), 1u) << allTexts(boxes);
+    EXPECT_FALSE(postProcessing.postProcessingEnabled);
+    EXPECT_FALSE(glCaps.floatTexturesEnabled);
+    EXPECT_FALSE(postProcessingActive());
+}
+
+TEST(StartUp, NoAudioDeviceWarnsAndGoesOn)
+{
+    BoxRecorder boxes;
+    soundRefuseRates(1000000);
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    ASSERT_EQ(boxes.boxes().size(), 2u) << allTexts(boxes);
+    EXPECT_EQ(boxes.boxes()[0].text, postQuestion);
+    EXPECT_EQ(boxes.boxes()[1].text, "Cannot init fmod");
+    EXPECT_EQ(boxes.boxes()[1].caption, "Warning");
+    EXPECT_EQ(boxes.boxes()[1].type, static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_GT(world.pieceCount, 0) << "the game goes on silently";
+}
+
+TEST(StartUp, DriverWithoutFloatTexturesKeepsPostProcessingOff)
+{
+    setenv("MESA_EXTENSION_OVERRIDE", "-GL_ARB_texture_float", 1);
+    BoxRecorder boxes;
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    ASSERT_EQ(boxes.boxes().size(), 1u) << allTexts(boxes);
+    EXPECT_FALSE(glCaps.floatTexturesEnabled);
+    EXPECT_FALSE(postProcessingActive());
+}
+
+TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
+{
+    BoxRecorder boxes;
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    ScopedWorkingDirectory cwd(gameDir());
+    input = InputState{};
+
+    // The menu over the live dungeon.
+    for (int i = 0; i < 3; ++i)
+        frame();
+    EXPECT_EQ(input.currentScreen, MainMenu);
+    saveShot("menu");
+    EXPECT_GT(brightness(30, 150, 140, 40), 60.0) << "New Game button";
+    EXPECT_GT(brightness(width - 220, height - 170, 190, 140), 60.0) << "logo";
+    EXPECT_GT(brightness(200, 250, 600, 400), 5.0) << "the dungeon behind the menu";
+
+    // New Game: the intro, then Enter into play with full hit points.
+    clickAt(100.0f, static_cast<float>(height - 170));
+    EXPECT_EQ(input.currentScreen, IntroStory);
+    EXPECT_EQ(world.hitPoints, -1);
+    frame();
+    saveShot("intro");
+    EXPECT_GT(brightness(40, height - 300, 600, 290), 3.0) << "intro text";
+    simulateKey(VK_RETURN, true);
+    frame();
+    simulateKey(VK_RETURN, false);
+    EXPECT_EQ(input.currentScreen, Playing);
+    windowState.frameRate = 60.0f;
+    frame();
+    EXPECT_EQ(world.hitPoints, 1000) << "the new game reset the level";
+    saveShot("play");
+    EXPECT_GT(brightness(30, 26, 140, 8), 100.0) << "hit-point bar";
+
+    // Walk to every bottle in turn: stand 40 units away at a little above
+    // the bottle, face it and hold W; try the four sides until one is free.
+    const Vector3 sides[4] = {{0, 0, -40}, {0, 0, 40}, {-40, 0, 0}, {40, 0, 0}};
+    for (int i = 0; i < world.pieceCount && input.currentScreen == Playing; ++i) {
+        LevelPiece& piece = world.pieces[i];
+        if (!piece.isCollectible)
+            continue;
+        const Vector3 target = piece.position + Vector3(0.0f, 10.0f, 0.0f);
+        for (const Vector3& side : sides) {
+            const Vector3 from = target + side;
+            positionCamera(playerCamera, from.x, from.y, from.z, target.x, target.y, target.z, 0, 1, 0);
+            simulateKey('W', true);
+            for (int step = 0; step < 120 && piece.isCollectible && input.currentScreen == Playing; ++step) {
+                playerCamera.view = target;  // keep facing it
+                frame();
+            }
+            simulateKey('W', false);
+            if (!piece.isCollectible || input.currentScreen != Playing)
+                break;
+        }
+        EXPECT_TRUE(!piece.isCollectible || input.currentScreen != Playing)
+            << "bottle " << i << " at " << piece.position.x << ", " << piece.position.y << ", " << piece.position.z;
+    }
+    frame();
+    EXPECT_EQ(input.currentScreen, EndingStory);
+    frame();
+    EXPECT_EQ(world.hitPoints, -1);
+    EXPECT_EQ(world.levelComplete, 0);
+    simulateKey(VK_RETURN, true);
+    frame();
+    simulateKey(VK_RETURN, false);
+    EXPECT_EQ(input.currentScreen, Credits);
+    frame();
+    saveShot("credits");
+    EXPECT_GT(brightness(40, height - 260, 600, 250), 2.0) << "credits text";
+    simulateKey(VK_ESCAPE, true);
+    frame();
+    simulateKey(VK_ESCAPE, false);
+    EXPECT_EQ(input.currentScreen, MainMenu);
+    frame();
+    EXPECT_EQ(world.hitPoints, 1000) << "the menu's world update carried out the reset";
+}
+
+// Views of the dungeon for a person to look at, with and without the HDR and
+// bloom pass: from the start, and towards the first lights of the map.
+TEST(Screenshots, ViewsInPlayWithAndWithoutPostProcessing)
+{
+    BoxRecorder boxes;
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    ScopedWorkingDirectory cwd(gameDir());
+    input = InputState{};
+    input.currentScreen = Playing;
+    windowState.frameRate = 60.0f;
+
+    std::vector<Camera> views;
+    const Vector3 start = world.playerStart;
+    Camera camera;
+    positionCamera(camera, start.x, start.y, start.z, start.x, start.y + 1.0f, start.z + 30.0f, 0, 1, 0);
+    views.push_back(camera);
+    for (int i = 0; i < lightCount && views.size() < 4; i += 2) {
+        const Vector3 light = lightPositions[i];
+        // Stand a little away from the light at eye height and look at it.
+        positionCamera(camera, light.x + 60.0f, start.y, light.z + 60.0f, light.x, light.y, light.z, 0, 1, 0);
+        views.push_back(camera);
+    }
+
+    const bool postAvailable = postProcessingActive();
+    for (int post = 0; post < 2; ++post) {
+        postProcessing.postProcessingEnabled = post == 1 && postAvailable;
+        for (size_t v = 0; v < views.size(); ++v) {
+            for (int i = 0; i < 30; ++i) {
+                playerCamera = views[v];
+                drawFrame();
+            }
+            const std::string name = "view" + std::to_string(v) + (post ? "_post" : "_plain");
+            saveShot(name);
+            EXPECT_GT(brightness(0, 100, width, height - 300), 3.0) << name << " is black";
+            world.hitPoints = 1000;
+        }
+    }
+}
