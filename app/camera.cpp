@@ -21,13 +21,34 @@ bool movementAllowed()
     return windowState.frameRate > 0.0f;
 }
 
+namespace {
+
+// The collision pushes the camera back out of what it entered in one pass but
+// does not sweep the path in between, so one pass must never step further
+// than the collision's reach (half the sphere radius) or a slow frame would
+// carry the camera through a wall. Below 10 frames per second the walk
+// therefore slows down instead.
+constexpr float maxStepPerPass = 5.0f;
+
+float stepSize(float speed)
+{
+    const float step = speed / windowState.frameRate;
+    if (step > maxStepPerPass)
+        return maxStepPerPass;
+    if (step < -maxStepPerPass)
+        return -maxStepPerPass;
+    return step;
+}
+
+}  // namespace
+
 void moveCamera(Camera& camera, float speed)
 {
     const Vector3 n = normalize(camera.view - camera.position);
     if (!movementAllowed() || !std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
         return;
-    const float rate = windowState.frameRate;
-    const Vector3 delta(n.x * speed / rate, n.y * speed / rate, n.z * speed / rate);
+    const float step = stepSize(speed);
+    const Vector3 delta(n.x * step, n.y * step, n.z * step);
     camera.position = camera.position + delta;
     camera.view = camera.view + delta;
 }
@@ -37,10 +58,10 @@ void strafeCamera(Camera& camera, float speed)
     const Vector3 n = normalize(camera.view - camera.position);
     if (!movementAllowed() || !std::isfinite(n.x) || !std::isfinite(n.z))
         return;
-    const float rate = windowState.frameRate;
+    const float step = stepSize(speed);
     const Vector3 side(-n.z, 0.0f, n.x);
-    const float stepX = side.x * speed / rate;
-    const float stepZ = side.z * speed / rate;
+    const float stepX = side.x * step;
+    const float stepZ = side.z * step;
     camera.position.x += stepX;
     camera.view.x += stepX;
     camera.position.z += stepZ;

@@ -52,18 +52,33 @@ TEST(Camera, WalkingScalesWithTheFrameRate)
 
 TEST(Camera, StrafingKeepsHeightAndIsSlowerWhenLookingSteeply)
 {
-    RateGuard rate(1.0f);
+    RateGuard rate(10.0f);
     Camera camera = lookingAlongZ();
-    strafeCamera(camera, 10.0f);
-    EXPECT_FLOAT_EQ(camera.position.x, -10.0f) << "side vector (-n.z, 0, n.x)";
-    EXPECT_FLOAT_EQ(camera.view.x, -10.0f);
+    strafeCamera(camera, 40.0f);
+    EXPECT_FLOAT_EQ(camera.position.x, -4.0f) << "side vector (-n.z, 0, n.x)";
+    EXPECT_FLOAT_EQ(camera.view.x, -4.0f);
     EXPECT_FLOAT_EQ(camera.position.y, 30.0f);
 
     Camera steep;
     positionCamera(steep, 0, 0, 0, 0, 4, 3, 0, 1, 0);
-    strafeCamera(steep, 10.0f);
-    EXPECT_FLOAT_EQ(steep.position.x, -6.0f) << "the side vector is not normalised again";
+    strafeCamera(steep, 40.0f);
+    EXPECT_FLOAT_EQ(steep.position.x, -2.4f) << "the side vector is not normalised again";
     EXPECT_FLOAT_EQ(steep.position.y, 0.0f);
+}
+
+TEST(Camera, SlowFramesNeverStepFurtherThanTheCollisionReaches)
+{
+    RateGuard rate(2.0f);
+    Camera camera = lookingAlongZ();
+    moveCamera(camera, 50.0f);
+    EXPECT_FLOAT_EQ(camera.position.z, 5.0f) << "25 units asked, 5 allowed";
+    moveCamera(camera, -50.0f);
+    EXPECT_FLOAT_EQ(camera.position.z, 0.0f);
+    strafeCamera(camera, 50.0f);
+    EXPECT_FLOAT_EQ(camera.position.x, -5.0f);
+    windowState.frameRate = 10.0f;
+    moveCamera(camera, 50.0f);
+    EXPECT_FLOAT_EQ(camera.position.z, 5.0f) << "10 frames per second still walks at full speed";
 }
 
 TEST(Camera, ZeroFrameRateDoesNotMoveTheCamera)
