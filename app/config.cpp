@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/textlines.h"
 #include "platform/platform.h"
 
 EngineConfig config;
@@ -10,27 +11,6 @@ EngineConfig config;
 const char* const engineConfigPath = "Data/Engine/Initialization.ini";
 
 namespace {
-
-constexpr int lineBufferSize = 255;
-
-// Calls handle for every piece a 255-byte fgets buffer would deliver.
-template <typename Handler>
-void forEachLine(const std::string& text, Handler handle)
-{
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = pos;
-        // fgets stops after a newline or when 254 characters are stored.
-        while (end < text.size() && end - pos < lineBufferSize - 1) {
-            if (text[end++] == '\n')
-                break;
-        }
-        // A NUL byte ends the string fgets hands over, whatever follows it.
-        const std::string piece = text.substr(pos, end - pos);
-        handle(piece.c_str());
-        pos = end;
-    }
-}
 
 void parseKey(const char* line, const char* key, const char* format, int& value)
 {
@@ -70,7 +50,7 @@ bool createDefaultFile()
 
 void applyConfigText(const std::string& text, EngineConfig& values)
 {
-    forEachLine(text, [&](const char* line) {
+    forEachTextLine(text, [&](const char* line) {
         parseKey(line, "PLEMOX_WINDOW_WIDTH", "PLEMOX_WINDOW_WIDTH %d ", values.windowWidth);
         parseKey(line, "PLEMOX_WINDOW_HEIGHT", "PLEMOX_WINDOW_HEIGHT %d ", values.windowHeight);
         parseKey(line, "PLEMOX_WINDOW_BITSPERPIXEL", "PLEMOX_WINDOW_BITSPERPIXEL %d ",
@@ -81,7 +61,7 @@ void applyConfigText(const std::string& text, EngineConfig& values)
 int multisampleFromText(const std::string& text)
 {
     int samples = 1;
-    forEachLine(text, [&](const char* line) {
+    forEachTextLine(text, [&](const char* line) {
         parseKey(line, "PLEMOX_OPENGL_MULTISAMPLE_VALUE", "PLEMOX_OPENGL_MULTISAMPLE_VALUE %d ",
                  samples);
     });

@@ -36,5 +36,10 @@ std::string writeBmp24(int width, int height, const std::vector<uint8_t>& rgb);
 std::string writeTga(int width, int height, int channels, const std::vector<uint8_t>& pixels,
                      bool runLength = false);
 
+// A baseline (or progressive) JPEG through libjpeg's compression interface:
+// components 1 (grey) or 3 (R, G, B); rows holds the picture top row first.
+std::string writeJpeg(int width, int height, int components, const std::vector<uint8_t>& rows,
+                      int quality = 100, bool progressive = false);
+
 // Writes bytes to a file, creating its folders; false on failure.
 bool saveFile(const std::string& path, const std::string& bytes);

@@ -4,12 +4,10 @@
 // bitmaps, 16-bit TGA) and JPEGs written with libjpeg.
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 
 #include "assets/writers.h"
 
@@ -164,31 +162,7 @@ std::string jpeg(int width, int height, int components, bool progressive)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < components; ++c)
                 rows.push_back(static_cast<uint8_t>((x * 16 + y * 8 + c * 60) & 0xFF));
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = components;
-    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 75, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = rows.data() + info.next_scanline * width * components;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    std::free(buffer);
-    return out;
+    return writeJpeg(width, height, components, rows, 75, progressive);
 }
 
 void makeJpegs(const std::string& folder)

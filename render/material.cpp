@@ -7,13 +7,11 @@
 #include <cstring>
 
 #include "app/probe.h"
+#include "app/textlines.h"
 #include "assets/rgbe.h"
 #include "platform/platform.h"
 
 namespace {
-
-// A line buffer of 255 bytes holds at most 254 characters and the zero.
-constexpr int lineBufferSize = 255;
 
 // "KEY %f": sets the field when the line starts with the key and a number.
 void parseFloat(const char* line, const char* key, const char* format, float& value)
@@ -102,19 +100,7 @@ void applyMaterialLine(const char* line, Material& m)
 
 void applyMaterialText(const std::string& text, Material& material)
 {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        // A piece ends after a newline or when 254 characters are stored.
-        size_t end = pos;
-        while (end < text.size() && end - pos < lineBufferSize - 1) {
-            if (text[end++] == '\n')
-                break;
-        }
-        // A zero byte ends the line as the string functions see it.
-        const std::string piece = text.substr(pos, end - pos);
-        applyMaterialLine(piece.c_str(), material);
-        pos = end;
-    }
+    forEachTextLine(text, [&](const char* line) { applyMaterialLine(line, material); });
 }
 
 bool readMaterialFile(const std::string& path, Material& material)
@@ -122,7 +108,7 @@ bool readMaterialFile(const std::string& path, Material& material)
     FILE* file = std::fopen(path.c_str(), "r");
     if (!file)
         return false;
-    char line[lineBufferSize];
+    char line[textLineBufferSize];
     while (std::fgets(line, sizeof line, file))
         applyMaterialLine(line, material);
     std::fclose(file);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/camera.h"
+#include "app/textlines.h"
 #include "assets/image.h"
 #include "platform/platform.h"
 #include "render/opengl.h"
@@ -213,7 +214,7 @@ void World::loadLevel(const char* mapPath)
         levelLoadTimes.end = Clock::now();
         return;
     }
-    char line[255];
+    char line[textLineBufferSize];
     bool limitTold = false;
     while (std::fgets(line, sizeof line, file)) {
         if (!handleMapLine(*this, line) && !limitTold) {

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include <jpeglib.h>
 
 #include "app/probe.h"
 #include "assets/image.h"
@@ -50,32 +48,6 @@ protected:
     std::string dir;
 };
 
-std::string writeGreyJpeg(int width, int height, const std::vector<uint8_t>& rows)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rows.data() + info.next_scanline * width);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    std::free(buffer);
-    return out;
-}
 
 }  // namespace
 
@@ -135,7 +107,7 @@ TEST_F(TextureGl, GreyJpegLooksGrey)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
             rows[y * 16 + x] = static_cast<uint8_t>(20 + 25 * y);
-    writeFile(dir + "/grey.jpg", writeGreyJpeg(16, 8, rows));
+    writeFile(dir + "/grey.jpg", writeJpeg(16, 8, 1, rows));
     unsigned texture = 0;
     ASSERT_TRUE(loadTexture(texture, (dir + "/grey.jpg").c_str(), false));
     EXPECT_GT(level(0, GL_TEXTURE_LUMINANCE_SIZE), 0);
