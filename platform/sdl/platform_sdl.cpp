@@ -518,7 +518,10 @@ int chooseMultisampleFormat(const PixelFormatRequest& request)
             int samples = 0;
             SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers);
             SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
-            if (buffers >= 1 && samples >= 1) {
+            // GLX hands out the smallest multisampled visual at or above
+            // the request, which may hold more samples than configured;
+            // only a format with exactly the asked-for count is taken.
+            if (buffers >= 1 && samples == request.samples) {
                 sdl.formats.push_back(request);
                 found = static_cast<int>(sdl.formats.size());
             }
