@@ -32,7 +32,7 @@ const uint8_t* bytesOf(const std::string& s)
 // A bitmap of any uncompressed depth. values holds one value per pixel, bottom
 // row first: a palette index (1, 4, 8 bits), a 5-5-5 value (16 bits) or
 // 0xRRGGBB (24, 32 bits).
-struct DibSpec {
+struct DibLayout {
     int bits = 8;
     int width = 1;
     int height = 1;
@@ -46,32 +46,32 @@ struct DibSpec {
     uint32_t compression = 0;
 };
 
-std::string writeDib(const DibSpec& spec)
+std::string writeDib(const DibLayout& layout)
 {
     std::string info;
-    const uint32_t headerSize = spec.coreHeader ? 12 : 40;
-    info += u32(spec.headerSize ? spec.headerSize : headerSize);
-    if (spec.coreHeader) {
-        info += u16(spec.width) + u16(spec.height) + u16(1) + u16(spec.bits);
+    const uint32_t headerSize = layout.coreHeader ? 12 : 40;
+    info += u32(layout.headerSize ? layout.headerSize : headerSize);
+    if (layout.coreHeader) {
+        info += u16(layout.width) + u16(layout.height) + u16(1) + u16(layout.bits);
     } else {
-        info += u32(spec.width) + u32(spec.topDown ? -spec.height : spec.height) + u16(1) + u16(spec.bits);
-        info += u32(spec.compression) + u32(0) + u32(2835) + u32(2835) + u32(spec.colorsUsed) + u32(0);
+        info += u32(layout.width) + u32(layout.topDown ? -layout.height : layout.height) + u16(1) + u16(layout.bits);
+        info += u32(layout.compression) + u32(0) + u32(2835) + u32(2835) + u32(layout.colorsUsed) + u32(0);
     }
-    if (spec.headerSize > info.size())
-        info.append(spec.headerSize - info.size(), '\0');
-    for (const Rgb& c : spec.palette) {
+    if (layout.headerSize > info.size())
+        info.append(layout.headerSize - info.size(), '\0');
+    for (const Rgb& c : layout.palette) {
         info += std::string{static_cast<char>(c[2]), static_cast<char>(c[1]), static_cast<char>(c[0])};
-        if (!spec.coreHeader)
+        if (!layout.coreHeader)
             info += '\0';
     }
-    const size_t stride = ((static_cast<size_t>(spec.width) * spec.bits + 31) / 32) * 4;
+    const size_t stride = ((static_cast<size_t>(layout.width) * layout.bits + 31) / 32) * 4;
     std::string pixels;
-    for (int r = 0; r < spec.height; ++r) {
-        const int row = spec.topDown ? spec.height - 1 - r : r;
+    for (int r = 0; r < layout.height; ++r) {
+        const int row = layout.topDown ? layout.height - 1 - r : r;
         std::string line(stride, '\0');
-        for (int x = 0; x < spec.width; ++x) {
-            const uint32_t v = spec.values[static_cast<size_t>(row) * spec.width + x];
-            switch (spec.bits) {
+        for (int x = 0; x < layout.width; ++x) {
+            const uint32_t v = layout.values[static_cast<size_t>(row) * layout.width + x];
+            switch (layout.bits) {
             case 1: line[x / 8] = static_cast<char>(line[x / 8] | (v << (7 - x % 8))); break;
             case 4: line[x / 2] = static_cast<char>(line[x / 2] | (x % 2 ? v : v << 4)); break;
             case 8: line[x] = static_cast<char>(v); break;
@@ -82,21 +82,21 @@ std::string writeDib(const DibSpec& spec)
         }
         pixels += line;
     }
-    if (spec.bare)
+    if (layout.bare)
         return info + pixels;
     return "BM" + u32(static_cast<uint32_t>(14 + info.size() + pixels.size())) + u32(0) +
            u32(static_cast<uint32_t>(14 + info.size())) + info + pixels;
 }
 
-// What the spec's pixels should decode to, bottom row first.
-std::vector<uint8_t> expectedRgb(const DibSpec& spec)
+// What the described pixels should decode to, bottom row first.
+std::vector<uint8_t> expectedRgb(const DibLayout& layout)
 {
     std::vector<uint8_t> out;
-    for (uint32_t v : spec.values) {
+    for (uint32_t v : layout.values) {
         Rgb c{};
-        if (spec.bits <= 8) {
-            c = spec.palette.at(v);
-        } else if (spec.bits == 16) {
+        if (layout.bits <= 8) {
+            c = layout.palette.at(v);
+        } else if (layout.bits == 16) {
             const auto five = [](unsigned x) { return static_cast<uint8_t>((x << 3) | (x >> 2)); };
             c = {five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31)};
         } else {
@@ -112,19 +112,19 @@ std::unique_ptr<DibImage> decode(const std::string& bytes)
     return decodeDib(bytesOf(bytes), bytes.size(), "test.bmp");
 }
 
-DibSpec paletteSpec(int bits, int width, int height)
+DibLayout paletteSpec(int bits, int width, int height)
 {
-    DibSpec spec;
-    spec.bits = bits;
-    spec.width = width;
-    spec.height = height;
+    DibLayout layout;
+    layout.bits = bits;
+    layout.width = width;
+    layout.height = height;
     const int colors = 1 << bits;
     for (int i = 0; i < colors; ++i)
-        spec.palette.push_back({static_cast<uint8_t>(i * 7 + 1), static_cast<uint8_t>(255 - i),
+        layout.palette.push_back({static_cast<uint8_t>(i * 7 + 1), static_cast<uint8_t>(255 - i),
                                 static_cast<uint8_t>(i * 3)});
     for (int i = 0; i < width * height; ++i)
-        spec.values.push_back(static_cast<uint32_t>((i * 5 + i / width) % colors));
-    return spec;
+        layout.values.push_back(static_cast<uint32_t>((i * 5 + i / width) % colors));
+    return layout;
 }
 
 void expectNear(const uint8_t* pixel, int r, int g, int b, int tolerance = 6)
@@ -170,19 +170,19 @@ TEST(Bitmap, PaletteDepthsAndShortHeaders)
     for (int bits : {1, 4, 8}) {
         for (bool core : {false, true}) {
             for (bool bare : {false, true}) {
-                DibSpec spec = paletteSpec(bits, 13, 3);
-                spec.coreHeader = core;
-                spec.bare = bare;
-                auto image = decode(writeDib(spec));
+                DibLayout layout = paletteSpec(bits, 13, 3);
+                layout.coreHeader = core;
+                layout.bare = bare;
+                auto image = decode(writeDib(layout));
                 ASSERT_TRUE(image) << bits << " bits, core " << core << ", bare " << bare;
                 EXPECT_EQ(image->width, 13);
                 EXPECT_EQ(image->height, 3);
-                EXPECT_EQ(image->pixels, expectedRgb(spec)) << bits << " bits, core " << core << ", bare " << bare;
+                EXPECT_EQ(image->pixels, expectedRgb(layout)) << bits << " bits, core " << core << ", bare " << bare;
             }
         }
     }
     // A bare 4-bit bitmap with a table of 3 colours: pixels follow the 3 entries.
-    DibSpec few = paletteSpec(4, 5, 2);
+    DibLayout few = paletteSpec(4, 5, 2);
     few.palette.resize(3);
     for (uint32_t& v : few.values)
         v %= 3;
@@ -204,7 +204,7 @@ TEST(Bitmap, PaletteDepthsAndShortHeaders)
 TEST(Bitmap, DirectDepthsAndTopDownRows)
 {
     BoxRecorder boxes;
-    DibSpec sixteen;
+    DibLayout sixteen;
     sixteen.bits = 16;
     sixteen.width = 3;
     sixteen.height = 2;
@@ -214,7 +214,7 @@ TEST(Bitmap, DirectDepthsAndTopDownRows)
     EXPECT_EQ(image16->pixels, expectedRgb(sixteen));
     EXPECT_EQ(image16->pixels[0], 255);  // full 5-bit channel gives full brightness
 
-    DibSpec thirtyTwo;
+    DibLayout thirtyTwo;
     thirtyTwo.bits = 32;
     thirtyTwo.width = 2;
     thirtyTwo.height = 2;
@@ -224,7 +224,7 @@ TEST(Bitmap, DirectDepthsAndTopDownRows)
     EXPECT_EQ(image32->pixels, expectedRgb(thirtyTwo));
 
     for (int bits : {8, 24}) {
-        DibSpec up = bits == 8 ? paletteSpec(8, 5, 4) : DibSpec();
+        DibLayout up = bits == 8 ? paletteSpec(8, 5, 4) : DibLayout();
         if (bits == 24) {
             up.bits = 24;
             up.width = 5;
@@ -232,7 +232,7 @@ TEST(Bitmap, DirectDepthsAndTopDownRows)
             for (uint32_t i = 0; i < 20; ++i)
                 up.values.push_back(i * 0x0A0B0C + 0x010203);
         }
-        DibSpec down = up;
+        DibLayout down = up;
         down.topDown = true;
         auto bottomUp = decode(writeDib(up));
         auto topDown = decode(writeDib(down));
@@ -248,25 +248,25 @@ TEST(Bitmap, DirectDepthsAndTopDownRows)
 TEST(Bitmap, RefusedFilesAndTheirMessages)
 {
     BoxRecorder boxes;
-    DibSpec spec = paletteSpec(8, 4, 4);
+    DibLayout layout = paletteSpec(8, 4, 4);
     for (uint32_t size : {108u, 124u, 64u}) {
-        spec.headerSize = size;
+        layout.headerSize = size;
         boxes.clear();
-        EXPECT_FALSE(decode(writeDib(spec)));
+        EXPECT_FALSE(decode(writeDib(layout)));
         ASSERT_EQ(boxes.boxes().size(), 1u) << size;
         EXPECT_EQ(boxes.boxes()[0].text, "Unknown DIB file format.");
         EXPECT_EQ(boxes.boxes()[0].caption, "Error");
         EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_OK));
         EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::FocusWindow);
     }
-    spec.headerSize = 0;
+    layout.headerSize = 0;
 
     // Compressed, unknown depth, empty or absurd sizes: conversion errors.
-    DibSpec compressed = paletteSpec(8, 4, 4);
+    DibLayout compressed = paletteSpec(8, 4, 4);
     compressed.compression = 1;
     std::string twoBits = writeDib(paletteSpec(8, 4, 4));
     twoBits.replace(28, 2, u16(2));
-    DibSpec empty = paletteSpec(8, 4, 4);
+    DibLayout empty = paletteSpec(8, 4, 4);
     empty.width = 0;
     empty.values.clear();
     std::string huge = writeDib(paletteSpec(8, 4, 4));
@@ -286,7 +286,7 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
         EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Image file conversion error."});
     }
     // The last row may lack its fill bytes.
-    DibSpec odd = paletteSpec(8, 5, 2);
+    DibLayout odd = paletteSpec(8, 5, 2);
     const std::string oddFile = writeDib(odd);
     auto shortFill = decode(oddFile.substr(0, oddFile.size() - 3));
     ASSERT_TRUE(shortFill);
@@ -309,7 +309,7 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
 
     // Every cut of a good file is refused or decoded, never overrun.
     const std::string twelve = [] {
-        DibSpec s = paletteSpec(4, 7, 3);
+        DibLayout s = paletteSpec(4, 7, 3);
         s.coreHeader = true;
         return writeDib(s);
     }();
