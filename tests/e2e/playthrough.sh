@@ -24,18 +24,18 @@ click() {
   xdotool mousemove "$1" "$2"
   sleep 0.5
   xdotool mousedown 1
-  sleep 1.5
+  sleep 2.5
   xdotool mouseup 1
-  sleep 1
+  sleep 1.5
 }
 
 # Keys are polled once a frame too: hold them down for a moment.
 press() {
   xdotool windowfocus "$window"
   xdotool keydown "$1"
-  sleep 1
+  sleep 2
   xdotool keyup "$1"
-  sleep 1
+  sleep 1.5
 }
 
 make_game_copy
