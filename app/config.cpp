@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/textlines.h"
+#include "core/textlines.h"
 #include "platform/platform.h"
 
 EngineConfig config;

@@ -1,8 +1,10 @@
 #include "app/input.h"
 
-#include "app/camera.h"
 #include "app/config.h"
+#include "app/window.h"
 #include "platform/platform.h"
+#include "ui/screens.h"
+#include "world/camera.h"
 
 InputState input;
 
@@ -24,29 +26,45 @@ void applyEscape(bool escapeDown)
     if (input.escapeLatch)
         return;
     input.escapeLatch = true;
-    switch (input.currentScreen) {
-    case Playing: input.currentScreen = MainMenu; break;
-    case MainMenu: input.currentScreen = Playing; break;
-    case Credits: input.currentScreen = MainMenu; break;
+    int& screen = screenState.currentScreen;
+    switch (screen) {
+    case Playing: screen = MainMenu; break;
+    case MainMenu: screen = Playing; break;
+    case Credits: screen = MainMenu; break;
     default: break;
     }
+}
+
+void mouseLook(Camera& camera, int width, int height)
+{
+    const int centreX = width / 2;
+    const int centreY = height / 2;
+    int cursorX = 0;
+    int cursorY = 0;
+    getCursorPos(cursorX, cursorY);
+    if (cursorX == centreX && cursorY == centreY)
+        return;
+    setCursorPos(centreX, centreY);
+    camera.view.y += static_cast<float>(centreY - cursorY) * mouseTiltPerPixel;
+    rotateView(camera, static_cast<float>(cursorX - centreX) * mouseTurnPerPixel);
 }
 
 void processInput()
 {
     applyEscape(keyDown(VK_ESCAPE));
 
-    const bool playing = input.currentScreen == Playing;
+    const bool playing = screenState.currentScreen == Playing;
     setMouseLookCapture(playing);
     if (!playing)
         return;
+    const float rate = windowState.frameRate;
     if (keyDown('W'))
-        moveCamera(playerCamera, 50.0f);
+        moveCamera(playerCamera, walkSpeed, rate);
     if (keyDown('S'))
-        moveCamera(playerCamera, -50.0f);
+        moveCamera(playerCamera, -walkSpeed, rate);
     if (keyDown('D'))
-        strafeCamera(playerCamera, 50.0f);
+        strafeCamera(playerCamera, walkSpeed, rate);
     if (keyDown('A'))
-        strafeCamera(playerCamera, -50.0f);
+        strafeCamera(playerCamera, -walkSpeed, rate);
     mouseLook(playerCamera, config.windowWidth, config.windowHeight);
 }

@@ -3,17 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/text.h"
 #include "platform/platform.h"
 
-MultitextureEntryPoints multitexture;
-GlCapabilities glCaps;
-
 namespace {
-
-bool contains(const char* text, const char* part)
-{
-    return text && std::strstr(text, part) != nullptr;
-}
 
 const char* glString(GLenum name)
 {
@@ -45,7 +38,7 @@ ProbeDecision decideGlCapabilities(const char* extensions, const char* version)
 
 void probeGlCapabilities()
 {
-    const char* extensions = glString(GL_EXTENSIONS);
+    const char* extensions = glExtensionString();
     const char* version = glString(GL_VERSION);
     const char* renderer = glString(GL_RENDERER);
     const ProbeDecision decision = decideGlCapabilities(extensions, version);
@@ -54,17 +47,9 @@ void probeGlCapabilities()
     if (decision.compressionMissing || decision.multitextureMissing)
         showMessageBox("One of the extensions was not found", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     if (decision.fetchMultitexture) {
-        bool allFound = true;
         // A missing entry point keeps its do-nothing stand-in, so drawing goes
         // on with one texture unit instead of calling through null.
-#define FETCH_ENTRY_POINT(type, name)                                          \
-    if (type found = reinterpret_cast<type>(getGlProcAddress(#name)))        \
-        multitexture.name = found;                                            \
-    else                                                                      \
-        allFound = false;
-        MULTITEXTURE_ENTRY_POINTS(FETCH_ENTRY_POINT)
-#undef FETCH_ENTRY_POINT
-        if (!allFound)
+        if (!fetchEntryPoints(multitexture, getGlProcAddress))
             showMessageBox("One or more extension functions were not found", "ERROR",
                            MB_OK | MB_ICONEXCLAMATION);
     }

@@ -1,39 +1,10 @@
-// What the driver offers, read once the rendering context is current: the
-// version, the multitexture entry points all drawing uses, and the flags for
-// driver-built mipmaps and float textures.
+// The capability probe: once the rendering context is current it reads what
+// the driver offers into render's capability record (version, mipmap and
+// float-texture flags) and fetches the multitexture entry points all drawing
+// uses, telling the user about each missing capability.
 #pragma once
 
-#include <string>
-
-#include "render/opengl.h"
-
-// The multitexture entry points, declared, fetched and cleared from one list.
-typedef void(APIENTRY* CompressedTexImage2DProc)(GLenum, GLint, GLenum, GLsizei, GLsizei, GLint,
-                                                 GLsizei, const void*);
-typedef void(APIENTRY* ActiveTextureProc)(GLenum);
-typedef void(APIENTRY* MultiTexCoord2fProc)(GLenum, GLfloat, GLfloat);
-
-#define MULTITEXTURE_ENTRY_POINTS(X)                              \
-    X(CompressedTexImage2DProc, glCompressedTexImage2DARB)        \
-    X(ActiveTextureProc, glActiveTexture)                         \
-    X(MultiTexCoord2fProc, glMultiTexCoord2f)
-
-struct MultitextureEntryPoints {
-#define DECLARE_ENTRY_POINT(type, name) type name = GlStandIn<type>::call;
-    MULTITEXTURE_ENTRY_POINTS(DECLARE_ENTRY_POINT)
-#undef DECLARE_ENTRY_POINT
-};
-
-extern MultitextureEntryPoints multitexture;
-
-// Process-wide capability state, zero before the probe.
-struct GlCapabilities {
-    float glVersion = 0.0f;
-    bool generateMipmapSupported = false;
-    bool floatTexturesEnabled = false;
-};
-
-extern GlCapabilities glCaps;
+#include "render/capabilities.h"
 
 // The probe's decisions for given driver strings, without touching GL.
 struct ProbeDecision {

@@ -1,16 +1,16 @@
 #include "app/startup.h"
 
-#include "app/camera.h"
 #include "app/probe.h"
-#include "assets/image.h"
 #include "platform/platform.h"
 #include "render/opengl.h"
 #include "render/postprocess.h"
 #include "render/shader.h"
+#include "render/texture.h"
 #include "sound/sound.h"
 #include "ui/font.h"
 #include "ui/menubutton.h"
 #include "ui/screens.h"
+#include "world/camera.h"
 #include "world/scene.h"
 #include "world/world.h"
 
@@ -74,7 +74,7 @@ void loadMenu()
     initMenuButton(menuButtons.newGameButton, 25, 145, 150, 50, newGameTexture, newGameTexture, newGameTexture);
     initMenuButton(menuButtons.authorsButton, 25, 85, 150, 50, authorsTexture, authorsTexture, authorsTexture);
     initMenuButton(menuButtons.quitButton, 25, 25, 150, 50, quitTexture, quitTexture, quitTexture);
-    loadTexture(logoTexture, "Data/EngineLogo.bmp", false);
+    loadTexture(screenState.logoTexture, "Data/EngineLogo.bmp", false);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "app/config.h"
 #include "app/input.h"
 #include "app/startup.h"
+#include "core/text.h"
 #include "render/opengl.h"
+#include "render/overlay.h"
 #include "ui/screens.h"
 #include "world/world.h"
 
@@ -15,6 +17,12 @@ WindowState windowState;
 const char* const gameTitle = "Plemox Fluid Engine";
 
 namespace {
+
+// The 3D projection: vertical field of view, and the near (a single-precision
+// value) and far planes.
+constexpr double fieldOfViewDegrees = 45.0;
+constexpr float nearPlane = 0.1f;
+constexpr double farPlane = 25000.0;
 
 FrameCounter frameCounter;
 
@@ -87,22 +95,6 @@ float updateFrameCounter()
     return frameCounter.lastReport;
 }
 
-bool extensionListed(const char* list, const char* name)
-{
-    if (!list || !name || !*name)
-        return false;
-    const size_t length = std::strlen(name);
-    const char* start = list;
-    while (const char* hit = std::strstr(start, name)) {
-        const bool startsWord = hit == list || hit[-1] == ' ';
-        const bool endsWord = hit[length] == '\0' || hit[length] == ' ';
-        if (startsWord && endsWord)
-            return true;
-        start = hit + 1;
-    }
-    return false;
-}
-
 bool hasWglExtension(const char* name)
 {
     const char* list = windowSystemExtensions();
@@ -137,8 +129,8 @@ void resizeViewport(int width, int height)
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height),
-                   static_cast<double>(0.1f), 25000.0);
+    gluPerspective(fieldOfViewDegrees, static_cast<double>(width) / static_cast<double>(height),
+                   static_cast<double>(nearPlane), farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -177,6 +169,8 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
 {
     config.windowWidth = width;
     config.windowHeight = height;
+    overlayArea.width = width;
+    overlayArea.height = height;
     windowState.fullscreen = fullscreenFlag;
 
     if (!registerWindowClass()) {
@@ -283,6 +277,12 @@ void handleWindowMessage(const WindowMessage& message)
     }
 }
 
+void drawGameFrame()
+{
+    drawFrame(MouseState{windowState.mouseX, windowState.mouseY, windowState.leftButtonDown});
+    windowState.frameRate = updateFrameCounter();
+}
+
 int runGame()
 {
     loadEngineConfig();
@@ -306,7 +306,7 @@ int runGame()
             handleWindowMessage(message);
         } else {
             if (windowState.windowActive) {
-                drawFrame();
+                drawGameFrame();
                 swapBuffers();
             }
             processInput();

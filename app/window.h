@@ -43,8 +43,6 @@ bool countFrame(FrameCounter& counter, float now);
 // second has passed, and returns the last reported rate.
 float updateFrameCounter();
 
-// Whole-word search of a blank-separated extension list.
-bool extensionListed(const char* list, const char* name);
 // Is the window-system (or, failing that, the GL) extension offered?
 bool hasWglExtension(const char* name);
 
@@ -53,6 +51,11 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
 void destroyGameWindow();
 void handleWindowMessage(const WindowMessage& message);
 void resizeViewport(int width, int height);
+
+// One frame of the main loop while the window is active: the current screen
+// with the window's mouse state, then the frame counter (the rate the next
+// passes move by).
+void drawGameFrame();
 
 // The program entry: configuration, question, window, loop, tear-down.
 // Returns the exit code of the quit message, or 0 when the window fails.

@@ -1,5 +1,4 @@
-// Ordinary image files (BMP, TGA, JPEG) decoded into 8-bit pixels and
-// uploaded as OpenGL textures.
+// Ordinary image files (BMP, TGA, JPEG) decoded into 8-bit pixels in memory.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +35,3 @@ std::unique_ptr<Image> loadJpegImage(const char* fileName);
 std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char* fileName);
 std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size);
 std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size);
-
-// Decodes the file (decoder chosen by name) and uploads it; true when a
-// texture was made. The new texture stays bound.
-bool loadTexture(unsigned& texture, const char* fileName, bool mipmaps);

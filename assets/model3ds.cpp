@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "assets/bytereader.h"
+#include "core/bytereader.h"
 #include "platform/platform.h"
 
 namespace {
@@ -225,12 +225,6 @@ struct ChunkWalker {
     }
 };
 
-// True when all three indices name vertices the object has.
-bool usesOnlyVertices(const Face3DS& face, size_t vertexCount)
-{
-    return face.a < vertexCount && face.b < vertexCount && face.c < vertexCount;
-}
-
 // The raw (area-weighted) normal of a face, clockwise in file order.
 Vector3 faceNormal(const Object3DS& object, const Face3DS& face)
 {
@@ -238,12 +232,6 @@ Vector3 faceNormal(const Object3DS& object, const Face3DS& face)
     const Vector3& b = object.vertices[face.b];
     const Vector3& c = object.vertices[face.c];
     return cross(a - c, c - b);
-}
-
-// The vertices that both the count and the array hold.
-size_t usableVertexCount(const Object3DS& object)
-{
-    return std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
 }
 
 // The vertex normal from the sum of its faces' normals and their number.
@@ -254,7 +242,44 @@ Vector3 vertexNormal(const Vector3& sum, uint32_t faces)
     return normalize(sum / -static_cast<float>(faces));
 }
 
+// Moves one bound by one coordinate with the margin, as the box rule says:
+// strict comparisons against the stored bound.
+void widen(float value, float margin, float& lower, float& upper)
+{
+    if (value < lower)
+        lower = value - margin;
+    if (value > upper)
+        upper = value + margin;
+}
+
+// A bound of exactly 0.0 counts as unset and starts afresh.
+void resetUnsetBounds(ObjectBox& box)
+{
+    if (box.maxX == 0.0f)
+        box.maxX = -1e7f;
+    if (box.maxY == 0.0f)
+        box.maxY = -1e7f;
+    if (box.maxZ == 0.0f)
+        box.maxZ = -1e7f;
+    if (box.minX == 0.0f)
+        box.minX = 1e7f;
+    if (box.minY == 0.0f)
+        box.minY = 1e7f;
+    if (box.minZ == 0.0f)
+        box.minZ = 1e7f;
+}
+
 }  // namespace
+
+bool usesOnlyVertices(const Face3DS& face, size_t vertexCount)
+{
+    return face.a < vertexCount && face.b < vertexCount && face.c < vertexCount;
+}
+
+size_t usableVertexCount(const Object3DS& object)
+{
+    return std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
+}
 
 // Faces naming a vertex beyond the object's vertices are left out. A vertex
 // that no face uses gets the zero vector.
@@ -342,5 +367,32 @@ void Model3DS::loadFromMemory(const uint8_t* data, size_t size, const std::strin
     for (Object3DS& object : objects) {
         computeNormals(object);
         computeTangents(object);
+    }
+}
+
+// The box table grows to one box per object. The result depends on the order
+// of the vertices: each comparison is made against a bound that already
+// holds the margin of an earlier vertex.
+void Model3DS::computeObjectBoxes(float margin)
+{
+    const size_t count = std::min<size_t>(static_cast<size_t>(std::max(objectCount, 0)), objects.size());
+    if (boxes.size() < count)
+        boxes.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const Object3DS& object = objects[i];
+        const size_t vertexCount = usableVertexCount(object);
+        ObjectBox& box = boxes[i];
+        for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
+            const Face3DS& face = object.faces[f];
+            if (!usesOnlyVertices(face, vertexCount))
+                continue;
+            for (const uint32_t k : {face.a, face.b, face.c}) {
+                const Vector3 v = fileToDrawing(object.vertices[k]);
+                resetUnsetBounds(box);
+                widen(v.x, margin, box.minX, box.maxX);
+                widen(v.y, margin, box.minY, box.maxY);
+                widen(v.z, margin, box.minZ, box.maxZ);
+            }
+        }
     }
 }

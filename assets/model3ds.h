@@ -1,13 +1,13 @@
 // A 3DS model as the game uses it: the mesh objects with their vertices,
-// triangles and texture coordinates, smooth normals and tangents, plus the
-// display list and per-object boxes built from them.
+// triangles and texture coordinates, smooth normals and tangents, the
+// per-object boxes and the name of the display list render builds from it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 struct TexCoord {
     float u = 0.0f;
@@ -45,7 +45,7 @@ struct Model3DS {
     std::vector<Object3DS> objects;
     // Box i belongs to object i; the table grows with the objects.
     std::vector<ObjectBox> boxes;
-    uint32_t displayList = 0;
+    uint32_t displayList = 0;  // made by buildDisplayList (render/meshlist.h)
 
     // Reads the file and computes normals and tangents. Failures are told in
     // message boxes and leave what had been read.
@@ -54,12 +54,15 @@ struct Model3DS {
     // messages. Used by load, the inspector and the fuzz targets.
     void loadFromMemory(const uint8_t* data, size_t size, const std::string& fileName);
 
-    // Compiles every object into one display list (drawing axes, texture
-    // coordinates on units 0 to 3, tangents as the vertex colour).
-    void buildDisplayList(float textureScale, bool sendTangents);
-    // Widens (or, for a negative margin, narrows) each object's box.
+    // Widens (or, for a negative margin, narrows) each object's box, in
+    // drawing axes. Only vertices that some face uses count.
     void computeObjectBoxes(float margin);
 };
+
+// True when all three indices name vertices the object has.
+bool usesOnlyVertices(const Face3DS& face, size_t vertexCount);
+// The vertices that both the count and the array hold.
+size_t usableVertexCount(const Object3DS& object);
 
 // Smooth vertex normals: the normalised sum of the faces' area-weighted
 // normals. Linear in vertices plus faces.

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/probe.h"
-#include "render/opengl.h"
 
 namespace {
 
@@ -233,29 +231,5 @@ bool loadRgbeFile(const char* fileName, RgbeImage& image)
         return false;
     decodeRgbe(file, image);
     std::fclose(file);
-    return true;
-}
-
-// Without driver-built mipmaps a mipmapped texture would never be complete,
-// so it is filtered linearly from its one level instead.
-bool loadRgbeTexture(unsigned& texture, const char* fileName, bool mipmaps)
-{
-    RgbeImage image;
-    if (!fileName || !loadRgbeFile(fileName, image))
-        return false;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    if (!mipmaps) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    } else if (glCaps.generateMipmapSupported) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, 1);
-    } else {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 34047);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_FLOAT,
-                 image.pixels.empty() ? nullptr : image.pixels.data());
     return true;
 }

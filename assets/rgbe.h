@@ -1,5 +1,5 @@
 // Radiance RGBE pictures: three 8-bit mantissas sharing an 8-bit exponent,
-// flat or run-length encoded scanlines, read into floats and uploaded.
+// flat or run-length encoded scanlines, read into floats.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,3 @@ struct RgbeImage {
 bool loadRgbeFile(const char* fileName, RgbeImage& image);
 // Decodes from an open stream (files and in-memory streams alike).
 void decodeRgbe(FILE* file, RgbeImage& image);
-
-// Uploads the file as a texture; false, with texture untouched, when the
-// file cannot be opened.
-bool loadRgbeTexture(unsigned& texture, const char* fileName, bool mipmaps);

@@ -10,32 +10,9 @@
 
 #include <jpeglib.h>
 
+#include "core/bytewriter.h"
+
 namespace {
-
-// Little-endian fields appended to a byte string.
-void putU8(std::string& out, unsigned value)
-{
-    out.push_back(static_cast<char>(value & 0xFF));
-}
-
-void putU16(std::string& out, unsigned value)
-{
-    putU8(out, value);
-    putU8(out, value >> 8);
-}
-
-void putU32(std::string& out, uint32_t value)
-{
-    putU16(out, value & 0xFFFF);
-    putU16(out, value >> 16);
-}
-
-void putF32(std::string& out, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    putU32(out, bits);
-}
 
 // A 3DS chunk: id, length including the 6-byte header, then the payload.
 std::string chunk(uint16_t id, const std::string& payload)

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/config.h"
 #include "app/input.h"
 #include "app/probe.h"
@@ -307,7 +307,7 @@ void printStage(const char* name, double seconds, const char* note = "")
 // the post-processing set-up; loadLevel keeps its own times.
 void printStartUp(const StartUpTimes& times)
 {
-    const LevelLoadTimes& level = levelLoadTimes;
+    const LevelLoadTimes& level = levelRecord.loadTimes;
     const double levelTotal = secondsBetween(level.begin, level.end);
     const double levelRest = levelTotal - level.models - level.materials - level.displayLists;
     std::printf("start-up, %d x %d, by stage:\n", config.windowWidth, config.windowHeight);
@@ -336,17 +336,17 @@ void resetForRun()
     endOfPassRules(world, playerCamera);
     world.levelComplete = 0;
     postProcessing.currentExposure = 1.0f;
-    input.currentScreen = Playing;
+    screenState.currentScreen = Playing;
 }
 
 // One frame of play at the given camera, as the main loop draws it; returns
 // its time in seconds with all GL work finished.
 double drawWalkFrame(const Camera& camera)
 {
-    input.currentScreen = Playing;
+    screenState.currentScreen = Playing;
     playerCamera = camera;
     const Clock::time_point start = Clock::now();
-    drawFrame();
+    drawGameFrame();
     swapBuffers();
     glFinish();
     return secondsBetween(start, Clock::now());
@@ -463,7 +463,7 @@ bool profileWalk(const std::vector<Camera>& walk)
             completed = false;
             break;
         }
-        input.currentScreen = Playing;
+        screenState.currentScreen = Playing;
         playerCamera = camera;
         passProfile.scenePassesThisFrame = 0;
         glFinish();
@@ -608,7 +608,7 @@ int recordWalk(const Options& options)
     printStartUp(times);
 
     std::vector<Camera> walk;
-    input.currentScreen = Playing;
+    screenState.currentScreen = Playing;
     size_t frameIndex = 0;
     int heldKey = 0;
     bool closed = false;
@@ -640,22 +640,22 @@ int recordWalk(const Options& options)
             ++frameIndex;
         }
         walk.push_back(playerCamera);
-        drawFrame();
+        drawGameFrame();
         swapBuffers();
-        if (input.currentScreen == EndingStory) {
+        if (screenState.currentScreen == EndingStory) {
             // The last bottle was taken; the walk goes on until Escape.
             if (!levelEnded)
                 std::printf("the level ended (every bottle collected); recording goes on\n");
             levelEnded = true;
             world.levelComplete = 0;
-            input.currentScreen = Playing;
+            screenState.currentScreen = Playing;
         }
         if (options.scripted) {
             windowState.frameRate = scriptFrameRate;
             setCursorPos(config.windowWidth / 2, config.windowHeight / 2);
         }
         processInput();
-        if (input.currentScreen != Playing)
+        if (screenState.currentScreen != Playing)
             break;
     }
     if (heldKey)

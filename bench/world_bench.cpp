@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/probe.h"
 #include "assets/writers.h"
 #include "platform/platform.h"
@@ -185,7 +185,7 @@ int main()
 
     const bool gl = makeGlContext(640, 480);
     auto level = std::make_unique<World>();
-    lightCount = 0;
+    levelLights.lightCount = 0;
     if (gl) {
         probeGlCapabilities();
         glEnable(GL_DEPTH_TEST);
@@ -208,7 +208,7 @@ int main()
         level->hitPoints = maxHitPoints;
         std::printf("level load without lists (%d pieces): %.1f ms\n", level->pieceCount, secondsSince(start) * 1e3);
     }
-    std::printf("pieces %d, lights %d, bottles %d, message boxes %d\n", level->pieceCount, lightCount,
+    std::printf("pieces %d, lights %d, bottles %d, message boxes %d\n", level->pieceCount, levelLights.lightCount,
                 level->bottleTotal, boxes);
 
     // Collision with one level piece, the camera pressed into a wall.
@@ -235,7 +235,7 @@ int main()
             (void)x;
         }
     });
-    std::printf("nearest light for every piece, one scene pass (%d lights): %.2f us\n", lightCount, nearestLights);
+    std::printf("nearest light for every piece, one scene pass (%d lights): %.2f us\n", levelLights.lightCount, nearestLights);
 
     if (gl) {
         positionCamera(playerCamera, 0, 0, 0, 0, 0, 30, 0, 1, 0);

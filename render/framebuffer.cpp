@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/text.h"
 #include "platform/platform.h"
 
 FramebufferEntryPoints framebufferGl;
@@ -20,32 +21,18 @@ namespace {
 
 }  // namespace
 
-void clearFramebufferEntryPoints()
-{
-#define CLEAR_FRAMEBUFFER_ENTRY_POINT(type, name) framebufferGl.name = nullptr;
-    FRAMEBUFFER_ENTRY_POINTS(CLEAR_FRAMEBUFFER_ENTRY_POINT)
-#undef CLEAR_FRAMEBUFFER_ENTRY_POINT
-}
-
 void requireFramebufferSupport(const char* extensions, GlProcLookup lookup)
 {
-    if (!extensions || !std::strstr(extensions, "EXT_framebuffer_object"))
+    if (!contains(extensions, "EXT_framebuffer_object"))
         failFramebufferSupport("EXT_framebuffer_object extension was not found");
 
-    bool allFound = true;
-#define FETCH_FRAMEBUFFER_ENTRY_POINT(type, name)                                   \
-    framebufferGl.name = reinterpret_cast<type>(lookup ? lookup(#name) : nullptr); \
-    allFound = allFound && framebufferGl.name != nullptr;
-    FRAMEBUFFER_ENTRY_POINTS(FETCH_FRAMEBUFFER_ENTRY_POINT)
-#undef FETCH_FRAMEBUFFER_ENTRY_POINT
-    if (!allFound)
+    if (!fetchEntryPoints(framebufferGl, lookup))
         failFramebufferSupport("One or more EXT_framebuffer_object functions were not found");
 }
 
 bool Framebuffer::create(int newWidth, int newHeight, GLenum format, GLenum type, GLenum filter)
 {
-    requireFramebufferSupport(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
-                              framebufferLookup);
+    requireFramebufferSupport(glExtensionString(), framebufferLookup);
 
     width = newWidth;
     height = newHeight;

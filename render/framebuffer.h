@@ -2,13 +2,9 @@
 // colour texture and one depth renderbuffer each.
 #pragma once
 
-#include "render/opengl.h"
+#include "render/capabilities.h"
 
-// Looks an OpenGL entry point up by name; nullptr when the driver lacks it.
-using GlProcLookup = void* (*)(const char* name);
-
-// The seventeen framebuffer entry points in the order they are fetched. This
-// one list declares, fetches and clears the table.
+// The seventeen framebuffer entry points in the order they are fetched.
 #define FRAMEBUFFER_ENTRY_POINTS(X)                                                    \
     X(PFNGLISRENDERBUFFEREXTPROC, glIsRenderbufferEXT)                                 \
     X(PFNGLBINDRENDERBUFFEREXTPROC, glBindRenderbufferEXT)                             \
@@ -28,20 +24,13 @@ using GlProcLookup = void* (*)(const char* name);
     X(PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVEXTPROC, glGetFramebufferAttachmentParameterivEXT) \
     X(PFNGLGENERATEMIPMAPEXTPROC, glGenerateMipmapEXT)
 
-struct FramebufferEntryPoints {
-#define DECLARE_FRAMEBUFFER_ENTRY_POINT(type, name) type name = nullptr;
-    FRAMEBUFFER_ENTRY_POINTS(DECLARE_FRAMEBUFFER_ENTRY_POINT)
-#undef DECLARE_FRAMEBUFFER_ENTRY_POINT
-};
+PLEMOX_ENTRY_POINT_TABLE(FramebufferEntryPoints, FRAMEBUFFER_ENTRY_POINTS)
 
 // Filled by every Framebuffer::create; all seventeen are present afterwards.
 extern FramebufferEntryPoints framebufferGl;
 
 // Where create looks its entry points up: the platform's lookup, or a test's.
 extern GlProcLookup framebufferLookup;
-
-// Empties the table.
-void clearFramebufferEntryPoints();
 
 // Needs "EXT_framebuffer_object" in the extension string and all seventeen
 // entry points from lookup; otherwise tells the user ("ERROR", no owner) and

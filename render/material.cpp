@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/probe.h"
-#include "app/textlines.h"
-#include "assets/rgbe.h"
+#include "core/textlines.h"
 #include "platform/platform.h"
+#include "render/capabilities.h"
+#include "render/texture.h"
 
 namespace {
 

@@ -5,9 +5,8 @@
 
 #include <string>
 
-#include "app/camera.h"
+#include "core/geometry.h"
 #include "render/shader.h"
-#include "world/geometry.h"
 
 // Shading modes of the _SHADING key; any other value draws without a program.
 constexpr int BlinnShading = 0;

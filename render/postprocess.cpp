@@ -3,8 +3,8 @@
 #include <cmath>
 #include <climits>
 
-#include "app/config.h"
-#include "app/probe.h"
+#include "render/capabilities.h"
+#include "render/overlay.h"
 
 PostProcessing postProcessing;
 
@@ -19,8 +19,8 @@ void runScenePass(bool scenePass)
         scenePassFunction(scenePass);
 }
 
-// Clears colour, depth and stencil and loads the camera's view into the
-// model-view matrix.
+// Loads the camera's view into the model-view matrix (identity, then the
+// look-at transform); clears nothing.
 void lookThrough(const Camera& camera)
 {
     glMatrixMode(GL_MODELVIEW);
@@ -29,6 +29,7 @@ void lookThrough(const Camera& camera)
               camera.view.y, camera.view.z, camera.up.x, camera.up.y, camera.up.z);
 }
 
+// Clears colour, depth and stencil, then looks through the camera.
 void clearAndLookThrough(const Camera& camera)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -74,8 +75,8 @@ void sampleViewCentre(const Camera& camera, PostProcessing& post)
 // full-size image on unit 0 and the one-eighth image on unit 1.
 void composePicture(PostProcessing& post)
 {
-    const int width = config.windowWidth;
-    const int height = config.windowHeight;
+    const int width = overlayArea.width;
+    const int height = overlayArea.height;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
@@ -91,15 +92,7 @@ void composePicture(PostProcessing& post)
     multitexture.glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, post.bloomFramebuffer.colorTexture);
 
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, 0.0f);
-
+    pushOverlayProjection();
     glColor3f(1.0f, 1.0f, 1.0f);
     glBegin(GL_QUADS);
     multitexture.glMultiTexCoord2f(GL_TEXTURE0, 0.0f, 0.0f);
@@ -112,10 +105,7 @@ void composePicture(PostProcessing& post)
     glVertex2i(0, height);
     glEnd();
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popOverlayProjection();
     shaderGl.glUseProgramObjectARB(0);
 }
 
@@ -133,15 +123,18 @@ bool postProcessingActive()
 
 float exposureTarget(float red, float green, float blue)
 {
-    return 0.3f * (1.5f - red) + 0.5f * (1.5f - green) + 0.2f * (1.5f - blue);
+    return redWeight * (exposureCeiling - red) + greenWeight * (exposureCeiling - green) +
+           blueWeight * (exposureCeiling - blue);
 }
 
+// The comparisons are made in double precision, the steps in single.
 float stepExposure(float current, float target)
 {
-    if (target - 0.005 > current)
-        return current + 0.005f;
-    if (target + 0.005 < current)
-        return current - 0.005f;
+    const double tolerance = 0.005;
+    if (target - tolerance > current)
+        return current + exposureStep;
+    if (target + tolerance < current)
+        return current - exposureStep;
     return current;
 }
 
@@ -152,8 +145,8 @@ void setUpPostProcessing()
     post.hdrTextureLocation = post.postProgram.getUniformLocation("hdrTexture");
     post.bloomTextureLocation = post.postProgram.getUniformLocation("bloomTexture");
 
-    const int width = config.windowWidth;
-    const int height = config.windowHeight;
+    const int width = overlayArea.width;
+    const int height = overlayArea.height;
     if (post.sceneFramebuffer.create(width, height, GL_RGBA, GL_FLOAT, GL_LINEAR))
         post.postProcessingEnabled = true;
     if (post.bloomFramebuffer.create(width / 8, height / 8, GL_RGBA, GL_FLOAT, GL_LINEAR))
@@ -193,7 +186,7 @@ void renderWorldFrame(Camera camera)
     if (active)
         post.bloomFramebuffer.end();
 
-    glViewport(0, 0, config.windowWidth, config.windowHeight);
+    glViewport(0, 0, overlayArea.width, overlayArea.height);
 
     if (active)
         composePicture(post);

@@ -4,9 +4,19 @@
 // quad that composes them through the post-processing program.
 #pragma once
 
-#include "app/camera.h"
+#include "core/geometry.h"
 #include "render/framebuffer.h"
 #include "render/shader.h"
+
+// The exposure rule: the target is the ceiling minus the sampled colour's
+// weighted brightness (the weights add up to 1), and the exposure moves
+// towards it by one step per frame.
+constexpr float exposureCeiling = 1.5f;
+constexpr float redWeight = 0.3f;
+constexpr float greenWeight = 0.5f;
+constexpr float blueWeight = 0.2f;
+constexpr float exposureStep = 0.005f;
+constexpr float startExposure = 1.0f;
 
 // Everything the post-processed frame keeps between frames, set up once at
 // start-up.
@@ -17,7 +27,7 @@ struct PostProcessing {
     int bloomTextureLocation = 0;        // location of "bloomTexture" in postProgram
     Framebuffer sceneFramebuffer;        // window size
     Framebuffer bloomFramebuffer;        // one eighth of the window size in each direction
-    float currentExposure = 1.0f;        // handed to the program; moves 0.005 per frame at most
+    float currentExposure = startExposure;       // handed to the program; moves 0.005 per frame at most
     float targetExposure = 0.0f;         // where currentExposure is heading
     float sampledColor[3] = {};          // the pixel read back at the centre of the view
 };

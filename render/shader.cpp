@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/text.h"
 #include "platform/platform.h"
 
 ShaderEntryPoints shaderGl;
@@ -13,33 +14,7 @@ namespace {
 // is not read into memory.
 constexpr size_t maximumSourceSize = 1u << 20;
 
-// Plain substring search; a missing string contains nothing.
-bool contains(const char* text, const char* part)
-{
-    return text && std::strstr(text, part) != nullptr;
-}
-
-// Fetches each entry point in table order; a missing one keeps a stand-in.
-void fetchShaderEntryPoints(GlProcLookup lookup)
-{
-#define FETCH_SHADER_ENTRY_POINT(type, name)                                        \
-    {                                                                               \
-        void* address = lookup ? lookup(#name) : nullptr;                           \
-        shaderGl.name =                                                             \
-            address ? reinterpret_cast<type>(address) : GlStandIn<type>::call;      \
-    }
-    SHADER_ENTRY_POINTS(FETCH_SHADER_ENTRY_POINT)
-#undef FETCH_SHADER_ENTRY_POINT
-}
-
 }  // namespace
-
-void clearShaderEntryPoints()
-{
-#define CLEAR_SHADER_ENTRY_POINT(type, name) shaderGl.name = GlStandIn<type>::call;
-    SHADER_ENTRY_POINTS(CLEAR_SHADER_ENTRY_POINT)
-#undef CLEAR_SHADER_ENTRY_POINT
-}
 
 bool initShaderExtensionsFrom(const char* extensions, GlProcLookup lookup)
 {
@@ -53,14 +28,13 @@ bool initShaderExtensionsFrom(const char* extensions, GlProcLookup lookup)
                        BoxOwner::GameWindow);
         return false;
     }
-    fetchShaderEntryPoints(lookup);
+    fetchEntryPoints(shaderGl, lookup);
     return true;
 }
 
 bool initShaderExtensions()
 {
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return initShaderExtensionsFrom(extensions, getGlProcAddress);
+    return initShaderExtensionsFrom(glExtensionString(), getGlProcAddress);
 }
 
 std::string readTextFile(const std::string& path)

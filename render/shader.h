@@ -5,13 +5,9 @@
 
 #include <string>
 
-#include "render/opengl.h"
+#include "render/capabilities.h"
 
-// Looks an OpenGL entry point up by name; nullptr when the driver lacks it.
-using GlProcLookup = void* (*)(const char* name);
-
-// The fifteen shader entry points in the order they are fetched. This one
-// list declares, fetches and clears the table.
+// The fifteen shader entry points in the order they are fetched.
 #define SHADER_ENTRY_POINTS(X)                                   \
     X(PFNGLCREATESHADEROBJECTARBPROC, glCreateShaderObjectARB)   \
     X(PFNGLSHADERSOURCEARBPROC, glShaderSourceARB)               \
@@ -29,17 +25,10 @@ using GlProcLookup = void* (*)(const char* name);
     X(PFNGLDETACHOBJECTARBPROC, glDetachObjectARB)               \
     X(PFNGLDELETEOBJECTARBPROC, glDeleteObjectARB)
 
-struct ShaderEntryPoints {
-#define DECLARE_SHADER_ENTRY_POINT(type, name) type name = GlStandIn<type>::call;
-    SHADER_ENTRY_POINTS(DECLARE_SHADER_ENTRY_POINT)
-#undef DECLARE_SHADER_ENTRY_POINT
-};
+PLEMOX_ENTRY_POINT_TABLE(ShaderEntryPoints, SHADER_ENTRY_POINTS)
 
 // Every caller of the shader extension calls through this table.
 extern ShaderEntryPoints shaderGl;
-
-// Puts the do-nothing stand-ins back into every entry of the table.
-void clearShaderEntryPoints();
 
 // Checks the extension string for "GL_ARB_shader_objects" and
 // "GL_ARB_shading_language_100" (telling the user in a box owned by the game

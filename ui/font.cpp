@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/config.h"
-#include "app/probe.h"
-#include "assets/image.h"
+#include "render/capabilities.h"
 #include "render/opengl.h"
+#include "render/overlay.h"
+#include "render/texture.h"
 
 Font font;
 
@@ -70,22 +70,13 @@ void drawText(int x, int y, const char* text, int set)
     glBindTexture(GL_TEXTURE_2D, font.fontTexture);
     glDisable(GL_DEPTH_TEST);
 
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, config.windowWidth, 0.0, config.windowHeight, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushOverlayProjection();
     glTranslated(x, y, 0.0);
 
     glListBase(font.fontListBase);
     glCallLists(static_cast<GLsizei>(length), GL_UNSIGNED_BYTE, glyphs.data());
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popOverlayProjection();
 
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);

@@ -1,9 +1,8 @@
 #include "ui/menubutton.h"
 
-#include "app/config.h"
-#include "app/probe.h"
-#include "app/window.h"
+#include "render/capabilities.h"
 #include "render/opengl.h"
+#include "render/overlay.h"
 
 MenuButtons menuButtons;
 
@@ -21,14 +20,7 @@ void initMenuButton(MenuButton& button, int left, int bottom, int width, int hei
 
 void drawMenuButton(const MenuButton& button)
 {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, config.windowWidth, 0.0, config.windowHeight, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-
+    pushOverlayProjection();
     multitexture.glActiveTexture(GL_TEXTURE0);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glEnable(GL_TEXTURE_2D);
@@ -47,11 +39,8 @@ void drawMenuButton(const MenuButton& button)
     glVertex2i(button.bottomLeft.x, button.bottomLeft.y);
     glEnd();
 
-    glMatrixMode(GL_PROJECTION);
     glDisable(GL_TEXTURE_2D);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popOverlayProjection();
 }
 
 int menuButtonState(const MenuButton& button, float mouseX, float mouseY, bool leftButtonDown,
@@ -67,8 +56,7 @@ int menuButtonState(const MenuButton& button, float mouseX, float mouseY, bool l
     return leftButtonDown ? ButtonPressed : ButtonHover;
 }
 
-void updateMenuButton(MenuButton& button)
+void updateMenuButton(MenuButton& button, const MouseState& mouse)
 {
-    button.state = menuButtonState(button, windowState.mouseX, windowState.mouseY, windowState.leftButtonDown,
-                                   config.windowHeight);
+    button.state = menuButtonState(button, mouse.mouseX, mouse.mouseY, mouse.leftButtonDown, overlayArea.height);
 }

@@ -1,39 +1,26 @@
 #include "ui/screens.h"
 
-#include "app/camera.h"
-#include "app/config.h"
-#include "app/probe.h"
-#include "app/window.h"
 #include "platform/platform.h"
+#include "render/capabilities.h"
 #include "render/opengl.h"
+#include "render/overlay.h"
 #include "render/postprocess.h"
 #include "ui/font.h"
-#include "ui/menubutton.h"
 #include "ui/texts.h"
+#include "world/camera.h"
+#include "world/scene.h"
 #include "world/world.h"
 
-unsigned logoTexture = 0;
+ScreenState screenState;
 
 namespace {
 
-void pushOverlayProjection()
-{
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, config.windowWidth, 0.0, config.windowHeight, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-}
-
-void popOverlayProjection()
-{
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-}
+// The hit-point bar: 150 x 10 pixels at (25, 25), red in proportion to the
+// hit points, the rest black.
+constexpr int barLeft = 25;
+constexpr int barBottom = 25;
+constexpr int barWidth = 150;
+constexpr int barHeight = 10;
 
 void barQuad()
 {
@@ -41,24 +28,24 @@ void barQuad()
     multitexture.glMultiTexCoord2f(GL_TEXTURE0, 0.0f, 0.0f);
     glVertex2i(0, 0);
     multitexture.glMultiTexCoord2f(GL_TEXTURE0, 1.0f, 0.0f);
-    glVertex2i(150, 0);
+    glVertex2i(barWidth, 0);
     multitexture.glMultiTexCoord2f(GL_TEXTURE0, 1.0f, 1.0f);
-    glVertex2i(150, 10);
+    glVertex2i(barWidth, barHeight);
     multitexture.glMultiTexCoord2f(GL_TEXTURE0, 0.0f, 1.0f);
-    glVertex2i(0, 10);
+    glVertex2i(0, barHeight);
     glEnd();
 }
 
 void drawHitPointBar()
 {
-    const float h = static_cast<float>(world.hitPoints) * 0.001f;
+    const float h = static_cast<float>(world.hitPoints) / static_cast<float>(maxHitPoints);
     pushOverlayProjection();
-    glTranslatef(25.0f, 25.0f, 0.0f);
+    glTranslatef(static_cast<float>(barLeft), static_cast<float>(barBottom), 0.0f);
     glScalef(h, 1.0f, 1.0f);
     glColor3f(h, 0.0f, 0.0f);
     barQuad();
     glLoadIdentity();
-    glTranslatef(175.0f, 25.0f, 0.0f);
+    glTranslatef(static_cast<float>(barLeft + barWidth), static_cast<float>(barBottom), 0.0f);
     glScalef(-(1.0f - h), 1.0f, 1.0f);
     glColor3f(0.0f, 0.0f, 0.0f);
     barQuad();
@@ -74,37 +61,31 @@ void clearForText()
 void drawLines(const char* const* lines, int count, int firstYFromTop)
 {
     for (int i = 0; i < count; ++i)
-        drawText(50, config.windowHeight - (firstYFromTop + 20 * i), lines[i], 0);
+        drawText(50, overlayArea.height - (firstYFromTop + 20 * i), lines[i], 0);
 }
 
 void drawPlaying()
 {
     renderWorldFrame(playerCamera);
-    for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE3}) {
-        multitexture.glActiveTexture(unit);
-        glDisable(GL_TEXTURE_2D);
-    }
+    disableTextureUnits(0);
     drawText(20, 40, "EN - Hit Points | CZ - Zdravi", 0);
     drawHitPointBar();
 }
 
-void drawMainMenu()
+void drawMainMenu(const MouseState& mouse)
 {
     renderWorldFrame(menuCamera);
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE3}) {
-        multitexture.glActiveTexture(unit);
-        glDisable(GL_TEXTURE_2D);
-    }
+    disableTextureUnits(1);
     glColor3f(1.0f, 1.0f, 1.0f);
     drawMenuButton(menuButtons.newGameButton);
-    updateMenuButton(menuButtons.newGameButton);
+    updateMenuButton(menuButtons.newGameButton, mouse);
     drawMenuButton(menuButtons.quitButton);
-    updateMenuButton(menuButtons.quitButton);
+    updateMenuButton(menuButtons.quitButton, mouse);
     drawMenuButton(menuButtons.authorsButton);
-    updateMenuButton(menuButtons.authorsButton);
+    updateMenuButton(menuButtons.authorsButton, mouse);
 
-    const int mouseX = static_cast<int>(windowState.mouseX);
-    const int mouseY = static_cast<int>(static_cast<float>(config.windowHeight) - windowState.mouseY);
+    const int mouseX = static_cast<int>(mouse.mouseX);
+    const int mouseY = static_cast<int>(static_cast<float>(overlayArea.height) - mouse.mouseY);
     if (menuButtons.newGameButton.state == ButtonHover)
         drawText(mouseX, mouseY, "CZ - Nova Hra | EN - New Game", 0);
     if (menuButtons.authorsButton.state == ButtonHover)
@@ -118,7 +99,7 @@ void drawIntro()
     clearForText();
     drawLines(introCzech, introLineCount, 20);
     drawLines(introEnglish, introLineCount, 320);
-    drawText(50, config.windowHeight - 700, introPrompt, 0);
+    drawText(50, overlayArea.height - 700, introPrompt, 0);
 }
 
 void drawEnding()
@@ -126,15 +107,15 @@ void drawEnding()
     clearForText();
     drawLines(endingCzech, endingLineCount, 20);
     drawLines(endingEnglish, endingLineCount, 180);
-    drawText(50, config.windowHeight - 400, endingPrompt, 0);
+    drawText(50, overlayArea.height - 400, endingPrompt, 0);
 }
 
 void drawCredits()
 {
     clearForText();
     for (const CreditLine& line : creditLines) {
-        const int x = line.centred ? config.windowWidth / 2 + line.x : line.x;
-        drawText(x, config.windowHeight - line.yFromTop, line.text, 0);
+        const int x = line.centred ? overlayArea.width / 2 + line.x : line.x;
+        drawText(x, overlayArea.height - line.yFromTop, line.text, 0);
     }
 }
 
@@ -182,18 +163,15 @@ ScreenStep stepScreen(int screen, const ScreenEvents& events)
 
 void drawLogoOverlay()
 {
-    const int w = config.windowWidth;
-    const int h = config.windowHeight;
+    const int w = overlayArea.width;
+    const int h = overlayArea.height;
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
     multitexture.glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, logoTexture);
+    glBindTexture(GL_TEXTURE_2D, screenState.logoTexture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE3}) {
-        multitexture.glActiveTexture(unit);
-        glDisable(GL_TEXTURE_2D);
-    }
+    disableTextureUnits(1);
     multitexture.glActiveTexture(GL_TEXTURE0);
     pushOverlayProjection();
     glTranslatef(25.0f, 25.0f, 0.0f);
@@ -212,13 +190,13 @@ void drawLogoOverlay()
     glDisable(GL_BLEND);
 }
 
-void drawFrame()
+void drawFrame(const MouseState& mouse)
 {
-    const int screen = input.currentScreen;
+    const int screen = screenState.currentScreen;
     ScreenEvents events;
     switch (screen) {
     case MainMenu:
-        drawMainMenu();
+        drawMainMenu(mouse);
         events.newGameState = menuButtons.newGameButton.state;
         events.authorsState = menuButtons.authorsButton.state;
         events.quitState = menuButtons.quitButton.state;
@@ -243,7 +221,7 @@ void drawFrame()
     }
 
     const ScreenStep step = stepScreen(screen, events);
-    input.currentScreen = step.screen;
+    screenState.currentScreen = step.screen;
     if (step.startNewGame)
         world.hitPoints = -1;
     if (step.clearLevelComplete)
@@ -252,6 +230,4 @@ void drawFrame()
         postQuitMessage(0);
     if (screen == MainMenu || screen == Playing)
         drawLogoOverlay();
-
-    windowState.frameRate = updateFrameCounter();
 }

@@ -1,8 +1,25 @@
 // The game's five screens: the per-frame function of the main loop draws the
-// current one, moves between them and counts the frame.
+// current one and moves between them.
 #pragma once
 
-#include "app/input.h"
+#include "ui/menubutton.h"
+
+// The top-level screen.
+enum GameScreen : int {
+    MainMenu = 0,
+    IntroStory = 1,
+    Playing = 2,
+    EndingStory = 3,
+    Credits = 4,
+};
+
+// The screens' process-wide state.
+struct ScreenState {
+    int currentScreen = MainMenu;  // the Escape key (input) and the screens move it
+    unsigned logoTexture = 0;      // the engine logo, loaded at start-up
+};
+
+extern ScreenState screenState;
 
 // What one frame of a screen can see that changes the screen.
 struct ScreenEvents {
@@ -24,12 +41,10 @@ struct ScreenStep {
 // The transitions of one frame on the given screen.
 ScreenStep stepScreen(int screen, const ScreenEvents& events);
 
-// Draws the current screen, applies its transitions and updates the frame
-// rate. Called once per pass of the main loop while the window is active.
-void drawFrame();
+// Draws the current screen and applies its transitions; the mouse is the
+// window's last report. Called once per pass of the main loop while the
+// window is active; the loop counts the frame afterwards.
+void drawFrame(const MouseState& mouse);
 
 // The engine logo in the top-right corner of the menu and play screens.
 void drawLogoOverlay();
-
-// The logo's texture name, loaded at start-up.
-extern unsigned logoTexture;

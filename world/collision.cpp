@@ -8,12 +8,6 @@ namespace {
 // A full turn less one percent: a point inside a triangle sums to 2 pi.
 constexpr double insideAngleSum = 6.220353454107791;
 
-// File axes (z up) to drawing axes (y up): (x, y, z) becomes (x, z, -y).
-Vector3 toDrawingFrame(const Vector3& v)
-{
-    return {v.x, v.z, -v.y};
-}
-
 }  // namespace
 
 float planeDistance(const Vector3& normal, const Vector3& point)
@@ -106,8 +100,8 @@ void collideCameraWithPiece(const Model3DS& model, Camera& camera, const Vector3
             Vector3 corners[3];
             Vector3 normalSum;
             for (int k = 0; k < 3; ++k) {
-                corners[k] = turn.transformPoint(toDrawingFrame(object.vertices[index[k]]));
-                normalSum = normalSum + toDrawingFrame(object.normals[index[k]]);
+                corners[k] = turn.transformPoint(fileToDrawing(object.vertices[index[k]]));
+                normalSum = normalSum + fileToDrawing(object.normals[index[k]]);
             }
             const Vector3 normal = turn.transformPoint(normalize(normalSum));
 

@@ -4,9 +4,8 @@
 // so the player slides along walls.
 #pragma once
 
-#include "app/camera.h"
 #include "assets/model3ds.h"
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 // Where a sphere lies against a plane.
 enum SphereClass : int { BEHIND = 0, INTERSECTS = 1, FRONT = 2 };

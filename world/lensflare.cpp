@@ -1,31 +1,15 @@
 #include "world/lensflare.h"
 
-#include "app/probe.h"
+#include "render/capabilities.h"
 #include "render/opengl.h"
+#include "render/overlay.h"
 #include "world/world.h"
-
-namespace {
-
-// Units 1 to 3 are reached through the multitexture entry point, which the
-// capability probe fetches; before the probe there is only unit 0.
-void selectTextureUnit(GLenum unit)
-{
-    if (multitexture.glActiveTexture)
-        multitexture.glActiveTexture(unit);
-}
-
-}  // namespace
 
 void drawLensFlare(unsigned texture, const Vector3& center, float red, float green, float blue, float alpha,
                    float halfSize)
 {
-    selectTextureUnit(GL_TEXTURE1);
-    glDisable(GL_TEXTURE_2D);
-    selectTextureUnit(GL_TEXTURE2);
-    glDisable(GL_TEXTURE_2D);
-    selectTextureUnit(GL_TEXTURE3);
-    glDisable(GL_TEXTURE_2D);
-    selectTextureUnit(GL_TEXTURE0);
+    disableTextureUnits(1);
+    multitexture.glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
@@ -40,7 +24,7 @@ void drawLensFlare(unsigned texture, const Vector3& center, float red, float gre
     glTranslatef(center.x, center.y, center.z);
     glMultMatrixd(billboard);
     glColor4f(red, green, blue, alpha);
-    selectTextureUnit(GL_TEXTURE0);
+    multitexture.glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 
@@ -64,10 +48,10 @@ void drawLensFlare(unsigned texture, const Vector3& center, float red, float gre
 void drawLightGlows()
 {
     glDepthMask(GL_FALSE);
-    for (int i = 0; i < lightCount && i < maxLights; ++i) {
-        const Vector3& p = lightPositions[i];
-        drawLensFlare(glowTexture, p + Vector3(0.1f, 0.1f, 0.05f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
-        drawLensFlare(glowTexture, p + Vector3(0.2f, 0.2f, 0.1f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
+    for (int i = 0; i < levelLights.lightCount && i < maxLights; ++i) {
+        const Vector3& p = levelLights.lightPositions[i];
+        drawLensFlare(levelLights.glowTexture, p + Vector3(0.1f, 0.1f, 0.05f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
+        drawLensFlare(levelLights.glowTexture, p + Vector3(0.2f, 0.2f, 0.1f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
     }
     glDepthMask(GL_TRUE);
 }

@@ -2,7 +2,7 @@
 // texture, depth-tested against the scene so walls in front hide them.
 #pragma once
 
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 // Half-size of every glow sprite in world units (a 20 x 20 square).
 constexpr float glowHalfSize = 10.0f;

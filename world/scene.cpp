@@ -3,8 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/window.h"
+#include "core/text.h"
 #include "platform/platform.h"
+#include "render/capabilities.h"
 #include "render/opengl.h"
 #include "world/collision.h"
 #include "world/lensflare.h"
@@ -12,26 +13,6 @@
 namespace {
 
 // ---- Occlusion test -------------------------------------------------------
-
-typedef void(APIENTRY* GenQueriesProc)(GLsizei, GLuint*);
-typedef void(APIENTRY* DeleteQueriesProc)(GLsizei, const GLuint*);
-typedef void(APIENTRY* BeginQueryProc)(GLenum, GLuint);
-typedef void(APIENTRY* EndQueryProc)(GLenum);
-typedef void(APIENTRY* GetQueryObjectuivProc)(GLuint, GLenum, GLuint*);
-
-// The occlusion-query entry points, declared, fetched and cleared from one list.
-#define OCCLUSION_QUERY_ENTRY_POINTS(X)       \
-    X(GenQueriesProc, glGenQueriesARB)       \
-    X(DeleteQueriesProc, glDeleteQueriesARB) \
-    X(BeginQueryProc, glBeginQueryARB)       \
-    X(EndQueryProc, glEndQueryARB)           \
-    X(GetQueryObjectuivProc, glGetQueryObjectuivARB)
-
-struct OcclusionQueryEntryPoints {
-#define DECLARE_ENTRY_POINT(type, name) type name = nullptr;
-    OCCLUSION_QUERY_ENTRY_POINTS(DECLARE_ENTRY_POINT)
-#undef DECLARE_ENTRY_POINT
-};
 
 // How the driver answers the occlusion question; decided at the first test.
 enum class OcclusionMethod { Undecided, HpTest, ArbQuery, None };
@@ -48,7 +29,7 @@ OcclusionState occlusion;
 // one query object; without either every prop counts as visible.
 void decideOcclusionMethod()
 {
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* extensions = glExtensionString();
     if (extensionListed(extensions, "GL_HP_occlusion_test")) {
         occlusion.method = OcclusionMethod::HpTest;
         return;
@@ -56,14 +37,8 @@ void decideOcclusionMethod()
     occlusion.method = OcclusionMethod::None;
     if (!extensionListed(extensions, "GL_ARB_occlusion_query"))
         return;
-    bool allFound = true;
-#define FETCH_ENTRY_POINT(type, name)                                       \
-    occlusion.entry.name = reinterpret_cast<type>(getGlProcAddress(#name)); \
-    allFound = allFound && occlusion.entry.name != nullptr;
-    OCCLUSION_QUERY_ENTRY_POINTS(FETCH_ENTRY_POINT)
-#undef FETCH_ENTRY_POINT
-    if (!allFound) {
-        occlusion.entry = OcclusionQueryEntryPoints();
+    if (!fetchEntryPoints(occlusion.entry, getGlProcAddress)) {
+        clearEntryPoints(occlusion.entry);
         return;
     }
     occlusion.entry.glGenQueriesARB(1, &occlusion.query);
@@ -249,18 +224,18 @@ int nearestLevelPiece(const World& world, const Vector3& point)
 
 Vector3 lightForPiece(const Vector3& piecePosition)
 {
-    if (lightCount <= 0)
+    if (levelLights.lightCount <= 0)
         return piecePosition + Vector3(0.0f, 100.0f, 0.0f);
     int nearest = 0;
     float best = initialBestDistance;
-    for (int i = 0; i < lightCount && i < maxLights; ++i) {
-        const float d = distance(piecePosition, lightPositions[i]);
+    for (int i = 0; i < levelLights.lightCount && i < maxLights; ++i) {
+        const float d = distance(piecePosition, levelLights.lightPositions[i]);
         if (d < best) {
             best = d;
             nearest = i;
         }
     }
-    return lightPositions[nearest];
+    return levelLights.lightPositions[nearest];
 }
 
 void collideWithNearestPiece(const World& world, Camera& camera)
@@ -279,7 +254,7 @@ void collectBottles(World& world, const Camera& camera)
     for (int i = 0; i < world.pieceCount; ++i) {
         LevelPiece& piece = world.pieces[i];
         if (piece.isCollectible == 1 && distance(camera.position, piece.position) < pickupDistance) {
-            ++bottlesCollected;
+            ++levelRecord.bottlesCollected;
             piece.isCollectible = 0;
             piece.active = 0;
             world.hitPoints += bottleHitPoints;
@@ -289,7 +264,7 @@ void collectBottles(World& world, const Camera& camera)
 
 void checkLevelComplete(World& world)
 {
-    if (bottlesCollected >= world.bottleTotal)
+    if (levelRecord.bottlesCollected >= world.bottleTotal)
         world.levelComplete = 1;
 }
 
@@ -333,7 +308,7 @@ void resetPlayerCamera(const World& world, Camera& camera)
 void endOfPassRules(World& world, Camera& camera)
 {
     if (world.hitPoints < 0) {
-        bottlesCollected = 0;
+        levelRecord.bottlesCollected = 0;
         world.hitPoints = maxHitPoints;
         for (int i = 0; i < world.pieceCount; ++i) {
             LevelPiece& piece = world.pieces[i];

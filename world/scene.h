@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "assets/model3ds.h"
-#include "world/geometry.h"
+#include "core/geometry.h"
 #include "world/world.h"
 
 // Game constants.
@@ -39,20 +39,20 @@ void releaseOcclusionQuery();
 // earlier piece wins a tie. -1 when the map has no level piece in reach.
 int nearestLevelPiece(const World& world, const Vector3& point);
 
-// The light that lights a piece: the entry of lightPositions nearest to the
+// The light that lights a piece: the entry of levelLights.lightPositions nearest to the
 // piece's position (earlier wins a tie). A map without lights lights every
 // piece from 100 units straight above its own origin.
 Vector3 lightForPiece(const Vector3& piecePosition);
 
-// Logic pass, steps 1 and 2: pushes the camera out of the nearest level
+// Logic pass, first: pushes the camera out of the nearest level
 // piece's geometry (turned by its Y rotation). Nothing without a level piece.
 void collideWithNearestPiece(const World& world, Camera& camera);
 
-// Logic pass, step 5: every bottle within pickupDistance of the camera is
+// Logic pass, after the occlusion tests: every bottle within pickupDistance of the camera is
 // taken, visible or not: counted, hidden, and worth bottleHitPoints.
 void collectBottles(World& world, const Camera& camera);
 
-// Logic pass, step 6: the level is complete once every bottle is collected.
+// Logic pass, last: the level is complete once every bottle is collected.
 void checkLevelComplete(World& world);
 
 // Scene pass, skip rule: a prop is drawn only when its last occlusion test
@@ -63,7 +63,7 @@ bool pieceDrawn(const LevelPiece& piece);
 // world point in the piece's own (Y-unturned) coordinates.
 Vector3 backTurn(const LevelPiece& piece, const Vector3& point);
 
-// Scene pass, step S9 for a visible piece: pushes the camera out of the box
+// Scene pass, after a visible piece is drawn: pushes the camera out of the box
 // of the model's first object, then applies the piece's hazard damage when
 // the camera is near. Does nothing for a piece not marked visible.
 void propContact(World& world, const LevelPiece& piece, Camera& camera);

@@ -4,26 +4,20 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/camera.h"
-#include "app/textlines.h"
-#include "assets/image.h"
+#include "core/text.h"
+#include "core/textlines.h"
 #include "platform/platform.h"
+#include "render/meshlist.h"
 #include "render/opengl.h"
+#include "render/texture.h"
+#include "world/camera.h"
 #include "world/scene.h"
 
 const char* const mapFilePath = "Data/Maps/Map.txt";
 
 World world;
-Vector3 lightPositions[maxLights];
-int32_t lightCount = 0;
-unsigned glowTexture = 0;
-int32_t bottlesCollected = 0;
-LevelLoadTimes levelLoadTimes;
-
-namespace {
-
-// Longest dropped word kept while parsing; the rest of a longer word is skipped.
-constexpr int droppedWordSize = 64;
+LevelLights levelLights;
+LevelRecord levelRecord;
 
 const PieceKind pieceKinds[] = {
     {"CorridorDown", "Data/Models/Level/CorridorDown.3DS",
@@ -62,6 +56,12 @@ const PieceKind pieceKinds[] = {
     {"Rope", "Data/Models/Static/Rope.3DS", nullptr, 1, 0, 0},
     {"Gorvik", "Data/Models/Gorvik.3DS", nullptr, 1, 1, 0},
 };
+const int pieceKindCount = static_cast<int>(sizeof pieceKinds / sizeof pieceKinds[0]);
+
+namespace {
+
+// Longest dropped word kept while parsing; the rest of a longer word is skipped.
+constexpr int droppedWordSize = 64;
 
 const char* const materialFiles[] = {
     "Data/underground.plemoxmat", "Data/mat01.plemoxmat", "Data/mat02.plemoxmat",
@@ -71,11 +71,6 @@ const char* const materialFiles[] = {
 
 const char* const limitWarning =
     "The map places more than 1024 pieces or more than 255 lights; the extra lines are ignored.";
-
-bool contains(const char* text, const char* part)
-{
-    return std::strstr(text, part) != nullptr;
-}
 
 // Reads one whitespace-delimited word into out (at most capacity - 1
 // characters, the rest of a longer word skipped) the way "%s" does.
@@ -173,11 +168,11 @@ bool handleMapLine(World& world, const char* line)
     if (contains(line, "Gorvik") && (!pieceLine || piecePlaced))
         ++world.bottleTotal;
     if (contains(line, "Light")) {
-        if (lightCount < maxLights) {
+        if (levelLights.lightCount < maxLights) {
             char name[pieceNameSize];
             Vector3 turn;
-            scanMapFields(line, name, pieceNameSize, lightPositions[lightCount], turn);
-            ++lightCount;
+            scanMapFields(line, name, pieceNameSize, levelLights.lightPositions[levelLights.lightCount], turn);
+            ++levelLights.lightCount;
         } else {
             withinLimits = false;
         }
@@ -193,9 +188,9 @@ void loadPieceModels(LevelPiece& piece)
     piece.model.load(kind->modelFile);
     if (kind->collisionModelFile) {
         piece.collisionModel.load(kind->collisionModelFile);
-        piece.model.computeObjectBoxes(-5.0f);
+        piece.model.computeObjectBoxes(levelPieceBoxMargin);
     } else {
-        piece.model.computeObjectBoxes(2.5f);
+        piece.model.computeObjectBoxes(propBoxMargin);
     }
     piece.isProp = kind->isProp;
     piece.isCollectible = kind->isCollectible;
@@ -205,13 +200,13 @@ void loadPieceModels(LevelPiece& piece)
 void World::loadLevel(const char* mapPath)
 {
     using Clock = std::chrono::steady_clock;
-    levelLoadTimes = LevelLoadTimes();
-    levelLoadTimes.begin = Clock::now();
+    levelRecord.loadTimes = LevelLoadTimes();
+    levelRecord.loadTimes.begin = Clock::now();
     std::FILE* file = std::fopen(mapPath, "rt");
     if (!file) {
         showMessageBox("Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None);
         postQuitMessage(0);
-        levelLoadTimes.end = Clock::now();
+        levelRecord.loadTimes.end = Clock::now();
         return;
     }
     char line[textLineBufferSize];
@@ -229,26 +224,26 @@ void World::loadLevel(const char* mapPath)
     Clock::time_point start = Clock::now();
     for (int slot = 0; slot < 9; ++slot)
         materials[slot].load(materialFiles[slot]);
-    levelLoadTimes.materials = secondsSince(start);
+    levelRecord.loadTimes.materials = secondsSince(start);
 
     for (int i = 0; i < pieceCount; ++i) {
         LevelPiece& piece = pieces[i];
         start = Clock::now();
         loadPieceModels(piece);
-        levelLoadTimes.models += secondsSince(start);
+        levelRecord.loadTimes.models += secondsSince(start);
         start = Clock::now();
         if (findPieceKind(piece.name))
-            piece.model.buildDisplayList(1.0f, true);
-        levelLoadTimes.displayLists += secondsSince(start);
+            buildDisplayList(piece.model, 1.0f, true);
+        levelRecord.loadTimes.displayLists += secondsSince(start);
     }
 
-    loadTexture(glowTexture, "Data/Textures/LensFlares/Glow.tga", true);
+    loadTexture(levelLights.glowTexture, "Data/Textures/LensFlares/Glow.tga", true);
 
     hitPoints = maxHitPoints;
     levelComplete = 0;
     for (int i = 0; i < pieceCount; ++i)
         pieces[i].active = 1;
-    levelLoadTimes.end = Clock::now();
+    levelRecord.loadTimes.end = Clock::now();
 }
 
 void releaseWorld()
@@ -267,9 +262,9 @@ void releaseWorld(World& target)
             model.displayList = 0;
         }
     }
-    if (glowTexture != 0) {
-        glDeleteTextures(1, &glowTexture);
-        glowTexture = 0;
+    if (levelLights.glowTexture != 0) {
+        glDeleteTextures(1, &levelLights.glowTexture);
+        levelLights.glowTexture = 0;
     }
     releaseOcclusionQuery();
 }

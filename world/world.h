@@ -7,7 +7,7 @@
 
 #include "assets/model3ds.h"
 #include "render/material.h"
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 constexpr int maxPieces = 1024;
 constexpr int maxLights = 255;
@@ -51,6 +51,17 @@ struct World {
     void renderWorld(bool scenePass);
 };
 
+extern World world;
+
+// What the map gives besides the pieces: its lights, read by the scene pass
+// (the light of each piece) and the glows, and the glow texture.
+struct LevelLights {
+    Vector3 lightPositions[maxLights];
+    int32_t lightCount = 0;
+    unsigned glowTexture = 0;
+};
+extern LevelLights levelLights;
+
 // When the last loadLevel ran and how long its materials, models and display
 // lists took, in seconds; the timedemo reports them as start-up stages.
 struct LevelLoadTimes {
@@ -60,14 +71,14 @@ struct LevelLoadTimes {
     double models = 0.0;
     double displayLists = 0.0;
 };
-extern LevelLoadTimes levelLoadTimes;
 
-// What the map gives besides the pieces, read by the passes and the glows.
-extern World world;
-extern Vector3 lightPositions[maxLights];
-extern int32_t lightCount;
-extern unsigned glowTexture;
-extern int32_t bottlesCollected;
+// What the level keeps beside the world while it is played: the bottles
+// collected since the last reset, and how long loading took.
+struct LevelRecord {
+    int32_t bottlesCollected = 0;
+    LevelLoadTimes loadTimes;
+};
+extern LevelRecord levelRecord;
 
 // One row of the piece-kind table: the keyword searched in a piece's name and
 // what a piece of that kind loads and is.
@@ -79,6 +90,15 @@ struct PieceKind {
     uint8_t isCollectible;
     int32_t hazardDamage;
 };
+
+// Every kind in the order findPieceKind searches them.
+extern const PieceKind pieceKinds[];
+extern const int pieceKindCount;
+
+// Box margins: level pieces get boxes inside their geometry, props and
+// bottles boxes a little larger than theirs.
+constexpr float levelPieceBoxMargin = -5.0f;
+constexpr float propBoxMargin = 2.5f;
 
 // The kind whose keyword the name contains, earliest row first; nullptr for
 // a name that matches none (a level piece without geometry).

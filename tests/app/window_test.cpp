@@ -48,17 +48,6 @@ TEST(WindowMessages, MouseActivationAndClose)
     EXPECT_FALSE(peekMessage(quit));
 }
 
-TEST(Extensions, WholeWordSearch)
-{
-    const char* list = "WGL_ARB_multisample_extra WGL_EXT_x WGL_ARB_multisample";
-    EXPECT_TRUE(extensionListed(list, "WGL_ARB_multisample"));
-    EXPECT_FALSE(extensionListed("WGL_ARB_multisample_extra WGL_EXT_x", "WGL_ARB_multisample"));
-    EXPECT_FALSE(extensionListed("XWGL_ARB_multisample", "WGL_ARB_multisample"));
-    EXPECT_TRUE(extensionListed("WGL_ARB_multisample", "WGL_ARB_multisample"));
-    EXPECT_FALSE(extensionListed(nullptr, "WGL_ARB_multisample"));
-    EXPECT_FALSE(extensionListed("", "WGL_ARB_multisample"));
-}
-
 TEST(Probe, Decisions)
 {
     const char* full = "GL_ARB_texture_compression GL_ARB_multitexture GL_EXT_secondary_color "

@@ -8,6 +8,7 @@
 
 #include "assets/image.h"
 #include "assets/writers.h"
+#include "render/texture.h"
 #include "tests/support/test_support.h"
 
 namespace {

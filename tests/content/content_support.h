@@ -3,6 +3,8 @@
 // file names.
 #pragma once
 
+#include "world/world.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -41,6 +43,7 @@ inline std::string shotDir()
     return binaryDir() + "/content-shots";
 }
 
+// The level kit's drawn and collision models, from the game's own table.
 struct KitFile {
     const char* kind;       // the map keyword
     const char* model;      // the drawn model
@@ -49,21 +52,13 @@ struct KitFile {
 
 inline const std::vector<KitFile>& kitFiles()
 {
-    static const std::vector<KitFile> files = {
-        {"CorridorDown", "Data/Models/Level/CorridorDown.3DS", "Data/Models/Level/Collision Models/Corridor Down Coll.3DS"},
-        {"CorridorTurning", "Data/Models/Level/CorridorTurning.3DS",
-         "Data/Models/Level/Collision Models/Corridor Turning Coll.3DS"},
-        {"CorridorEnd", "Data/Models/Level/CorridorEnd.3DS", "Data/Models/Level/Collision Models/Corridor End Coll.3DS"},
-        {"CorridorStraight", "Data/Models/Level/CorridorStraight.3DS",
-         "Data/Models/Level/Collision Models/Corridor Straight Coll.3DS"},
-        {"CrossroadT", "Data/Models/Level/CrossroadT.3DS", "Data/Models/Level/Collision Models/CrossroadT Coll.3DS"},
-        {"CrossroadAll", "Data/Models/Level/Crossroad.3DS", "Data/Models/Level/Collision Models/Crossroad Coll.3DS"},
-        {"Room01", "Data/Models/Level/Room01.3DS", "Data/Models/Level/Collision Models/Room01 Coll.3DS"},
-        {"Room02", "Data/Models/Level/Room02.3DS", "Data/Models/Level/Collision Models/Room02 Coll.3DS"},
-        {"Room03", "Data/Models/Level/Room03.3DS", "Data/Models/Level/Collision Models/Room03 Coll.3DS"},
-        {"Room04", "Data/Models/Level/Room04.3DS", "Data/Models/Level/Collision Models/Room04 Coll.3DS"},
-        {"Room05", "Data/Models/Level/Room05.3DS", "Data/Models/Level/Collision Models/Room05 Coll.3DS"},
-    };
+    static const std::vector<KitFile> files = [] {
+        std::vector<KitFile> out;
+        for (int i = 0; i < pieceKindCount; ++i)
+            if (pieceKinds[i].collisionModelFile)
+                out.push_back({pieceKinds[i].keyword, pieceKinds[i].modelFile, pieceKinds[i].collisionModelFile});
+        return out;
+    }();
     return files;
 }
 

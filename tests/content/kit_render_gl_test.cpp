@@ -13,6 +13,7 @@
 
 #include "app/probe.h"
 #include "assets/model3ds.h"
+#include "render/meshlist.h"
 #include "assets/writers.h"
 #include "render/material.h"
 #include "render/opengl.h"
@@ -116,7 +117,7 @@ TEST_F(KitRender, EveryPieceIsAShellFacingInwards)
         Model3DS model;
         model.load(file->model);
         ASSERT_TRUE(boxes.boxes().empty()) << file->model;
-        model.buildDisplayList(1.0f, true);
+        buildDisplayList(model, 1.0f, true);
         for (const Vector3& eye : probe.eyes) {
             for (const Vector3& d : directions) {
                 const Vector3 up = std::fabs(d.y) > 0.5f ? Vector3(0, 0, 1) : Vector3(0, 1, 0);
@@ -168,7 +169,7 @@ TEST_F(KitRender, FromHighAboveTheFloorsShowAndTheCeilingsAreCulled)
     for (const content::KitFile& file : content::kitFiles()) {
         Model3DS model;
         model.load(file.model);
-        model.buildDisplayList(1.0f, false);
+        buildDisplayList(model, 1.0f, false);
         lookFrom({0, 900, 1}, {0, 0, 0}, {0, 1, 0}, 20.0, 64, 64);
         const GLfloat down[4] = {0, 1, 0, 0};
         glLightfv(GL_LIGHT0, GL_POSITION, down);
@@ -231,7 +232,7 @@ TEST_F(KitRender, PiecesAndPropsWithTheirMaterials)
         EXPECT_NE(material.normalTexture, 0u) << shot.material;
         EXPECT_NE(material.heightTexture, 0u) << shot.material;
         EXPECT_NE(material.specularTexture, 0u) << shot.material;
-        model.buildDisplayList(1.0f, true);
+        buildDisplayList(model, 1.0f, true);
         lookFrom(shot.eye, shot.at, {0, 1, 0}, 60.0, shotWidth, shotHeight);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

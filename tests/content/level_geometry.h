@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "world/geometry.h"
+#include "core/geometry.h"
 #include "world/world.h"
 
 namespace content {

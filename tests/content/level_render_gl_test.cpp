@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/probe.h"
 #include "assets/writers.h"
 #include "render/postprocess.h"
@@ -108,8 +108,8 @@ TEST(ShippedLevel, LoadsWithoutMessagesAndShowsTheDungeon)
     EXPECT_GE(props, 40);
     EXPECT_GE(world.bottleTotal, 10);
     EXPECT_LE(world.bottleTotal, 15);
-    EXPECT_GE(lightCount, levelPieces);
-    EXPECT_NE(glowTexture, 0u);
+    EXPECT_GE(levelLights.lightCount, levelPieces);
+    EXPECT_NE(levelLights.glowTexture, 0u);
     for (int slot = 0; slot < 9; ++slot) {
         const Material& material = world.materials[slot];
         EXPECT_NE(material.diffuseTexture, 0u) << "slot " << slot;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/window.h"
 #include "tests/content/content_support.h"
 #include "tests/content/level_geometry.h"
@@ -208,19 +208,19 @@ void runProbe(ShippedLevel& shipped, Camera camera, int pattern, int frames, con
     for (int f = 0; f < frames; ++f) {
         switch (pattern) {
         case 0:
-            moveCamera(camera, 50.0f);
+            moveCamera(camera, 50.0f, windowState.frameRate);
             break;
         case 1:
-            moveCamera(camera, 50.0f);
-            strafeCamera(camera, 50.0f);
+            moveCamera(camera, 50.0f, windowState.frameRate);
+            strafeCamera(camera, 50.0f, windowState.frameRate);
             break;
         case 2:
-            moveCamera(camera, 50.0f);
+            moveCamera(camera, 50.0f, windowState.frameRate);
             rotateView(camera, 0.03f);
             break;
         default:
-            moveCamera(camera, -50.0f);
-            strafeCamera(camera, -50.0f);
+            moveCamera(camera, -50.0f, windowState.frameRate);
+            strafeCamera(camera, -50.0f, windowState.frameRate);
             break;
         }
         worldFrame(*shipped.world, camera, shipped.props);
@@ -260,8 +260,8 @@ TEST_F(Walkability, PropsAndLightsStandInsideTheLevel)
     for (int i : shipped.bottles)
         EXPECT_TRUE(shipped.geometry->inside(world.pieces[i].position + Vector3(0.0f, 7.0f, 0.0f)))
             << "bottle at " << where(world.pieces[i].position);
-    for (int l = 0; l < lightCount; ++l)
-        EXPECT_TRUE(shipped.geometry->inside(lightPositions[l])) << "light at " << where(lightPositions[l]);
+    for (int l = 0; l < levelLights.lightCount; ++l)
+        EXPECT_TRUE(shipped.geometry->inside(levelLights.lightPositions[l])) << "light at " << where(levelLights.lightPositions[l]);
     EXPECT_TRUE(shipped.geometry->inside(world.playerStart));
     EXPECT_GE(shipped.geometry->clearance(world.playerStart, 20.0f), 15.0f);
 }
@@ -424,7 +424,7 @@ struct Walker {
             const Vector3 look = camera.view - camera.position;
             rotateView(camera, heading - std::atan2(look.z, look.x));
             camera.view.y = camera.position.y + std::clamp(to.y, -20.0f, 20.0f);
-            moveCamera(camera, 50.0f);
+            moveCamera(camera, 50.0f, windowState.frameRate);
             worldFrame(world, camera, shipped.props);
             collectBottles(world, camera);
             if (world.hitPoints > maxHitPoints)
@@ -455,7 +455,7 @@ TEST_F(Walkability, EveryBottleCanBeReachedFromTheStart)
     const std::vector<std::vector<Link>> links = pieceGraph(shipped);
     for (int i : shipped.bottles)
         world.pieces[i].isCollectible = 1;
-    bottlesCollected = 0;
+    levelRecord.bottlesCollected = 0;
     world.hitPoints = maxHitPoints;
     // Quick frames: the hazards cost per frame, so a fast machine is the
     // hard case for the player.
@@ -486,10 +486,10 @@ TEST_F(Walkability, EveryBottleCanBeReachedFromTheStart)
         here = nearestLevelPiece(world, walker.camera.position);
         ASSERT_GT(walker.lowestHitPoints, 0) << "the way to " << where(target.position) << " was deadly";
     }
-    EXPECT_EQ(bottlesCollected, world.bottleTotal);
+    EXPECT_EQ(levelRecord.bottlesCollected, world.bottleTotal);
     checkLevelComplete(world);
     EXPECT_EQ(world.levelComplete, 1);
-    std::printf("bottles: all %d reached in %d frames at 60 fps; lowest hit points on the way %d\n", bottlesCollected,
+    std::printf("bottles: all %d reached in %d frames at 60 fps; lowest hit points on the way %d\n", levelRecord.bottlesCollected,
                 walker.frames, walker.lowestHitPoints);
     world.levelComplete = 0;
 }

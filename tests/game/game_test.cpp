@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/config.h"
 #include "app/input.h"
 #include "app/probe.h"
@@ -71,7 +71,7 @@ void saveShot(const std::string& name)
 // One pass of the main loop without its message pump.
 void frame()
 {
-    drawFrame();
+    drawGameFrame();
     processInput();
 }
 
@@ -102,7 +102,7 @@ TEST(StartUp, NormalStartAsksOnlyAboutPostProcessing)
     EXPECT_GT(world.pieceCount, 0);
     EXPECT_GT(world.bottleTotal, 0);
     EXPECT_EQ(world.hitPoints, 1000);
-    EXPECT_NE(logoTexture, 0u);
+    EXPECT_NE(screenState.logoTexture, 0u);
     EXPECT_NE(menuButtons.newGameButton.textures[0], 0u);
     EXPECT_EQ(menuButtons.quitButton.bottomLeft.y, 25);
     EXPECT_FLOAT_EQ(menuCamera.position.y, 1000.0f);
@@ -154,7 +154,7 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
     // The menu over the live dungeon.
     for (int i = 0; i < 3; ++i)
         frame();
-    EXPECT_EQ(input.currentScreen, MainMenu);
+    EXPECT_EQ(screenState.currentScreen, MainMenu);
     saveShot("menu");
     EXPECT_GT(brightness(30, 150, 140, 40), 60.0) << "New Game button";
     EXPECT_GT(brightness(width - 220, height - 170, 190, 140), 60.0) << "logo";
@@ -162,7 +162,7 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
 
     // New Game: the intro, then Enter into play with full hit points.
     clickAt(100.0f, static_cast<float>(height - 170));
-    EXPECT_EQ(input.currentScreen, IntroStory);
+    EXPECT_EQ(screenState.currentScreen, IntroStory);
     EXPECT_EQ(world.hitPoints, -1);
     frame();
     saveShot("intro");
@@ -170,7 +170,7 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
     simulateKey(VK_RETURN, true);
     frame();
     simulateKey(VK_RETURN, false);
-    EXPECT_EQ(input.currentScreen, Playing);
+    EXPECT_EQ(screenState.currentScreen, Playing);
     windowState.frameRate = 60.0f;
     frame();
     EXPECT_EQ(world.hitPoints, 1000) << "the new game reset the level";
@@ -182,7 +182,7 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
     // The walk is drawn without post-processing to keep the test quick.
     postProcessing.postProcessingEnabled = false;
     const Vector3 sides[4] = {{0, 0, -30}, {0, 0, 30}, {-30, 0, 0}, {30, 0, 0}};
-    for (int i = 0; i < world.pieceCount && input.currentScreen == Playing; ++i) {
+    for (int i = 0; i < world.pieceCount && screenState.currentScreen == Playing; ++i) {
         LevelPiece& piece = world.pieces[i];
         if (!piece.isCollectible)
             continue;
@@ -191,33 +191,33 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
             const Vector3 from = target + side;
             positionCamera(playerCamera, from.x, from.y, from.z, target.x, target.y, target.z, 0, 1, 0);
             simulateKey('W', true);
-            for (int step = 0; step < 40 && piece.isCollectible && input.currentScreen == Playing; ++step) {
+            for (int step = 0; step < 40 && piece.isCollectible && screenState.currentScreen == Playing; ++step) {
                 playerCamera.view = target;  // keep facing it
                 frame();
             }
             simulateKey('W', false);
-            if (!piece.isCollectible || input.currentScreen != Playing)
+            if (!piece.isCollectible || screenState.currentScreen != Playing)
                 break;
         }
-        EXPECT_TRUE(!piece.isCollectible || input.currentScreen != Playing)
+        EXPECT_TRUE(!piece.isCollectible || screenState.currentScreen != Playing)
             << "bottle " << i << " at " << piece.position.x << ", " << piece.position.y << ", " << piece.position.z;
     }
     frame();
-    EXPECT_EQ(input.currentScreen, EndingStory);
+    EXPECT_EQ(screenState.currentScreen, EndingStory);
     frame();
     EXPECT_EQ(world.hitPoints, -1);
     EXPECT_EQ(world.levelComplete, 0);
     simulateKey(VK_RETURN, true);
     frame();
     simulateKey(VK_RETURN, false);
-    EXPECT_EQ(input.currentScreen, Credits);
+    EXPECT_EQ(screenState.currentScreen, Credits);
     frame();
     saveShot("credits");
     EXPECT_GT(brightness(40, height - 260, 600, 250), 2.0) << "credits text";
     simulateKey(VK_ESCAPE, true);
     frame();
     simulateKey(VK_ESCAPE, false);
-    EXPECT_EQ(input.currentScreen, MainMenu);
+    EXPECT_EQ(screenState.currentScreen, MainMenu);
     frame();
     EXPECT_EQ(world.hitPoints, 1000) << "the menu's world update carried out the reset";
 }
@@ -230,7 +230,7 @@ TEST(Screenshots, ViewsInPlayWithAndWithoutPostProcessing)
     ASSERT_NO_FATAL_FAILURE(startGame());
     ScopedWorkingDirectory cwd(gameDir());
     input = InputState{};
-    input.currentScreen = Playing;
+    screenState.currentScreen = Playing;
     windowState.frameRate = 60.0f;
 
     std::vector<Camera> views;
@@ -238,8 +238,8 @@ TEST(Screenshots, ViewsInPlayWithAndWithoutPostProcessing)
     Camera camera;
     positionCamera(camera, start.x, start.y, start.z, start.x, start.y + 1.0f, start.z + 30.0f, 0, 1, 0);
     views.push_back(camera);
-    for (int i = 0; i < lightCount && views.size() < 4; i += 2) {
-        const Vector3 light = lightPositions[i];
+    for (int i = 0; i < levelLights.lightCount && views.size() < 4; i += 2) {
+        const Vector3 light = levelLights.lightPositions[i];
         // Stand a little away from the light at eye height and look at it.
         positionCamera(camera, light.x + 60.0f, start.y, light.z + 60.0f, light.x, light.y, light.z, 0, 1, 0);
         views.push_back(camera);
@@ -251,7 +251,7 @@ TEST(Screenshots, ViewsInPlayWithAndWithoutPostProcessing)
         for (size_t v = 0; v < views.size(); ++v) {
             for (int i = 0; i < 30; ++i) {
                 playerCamera = views[v];
-                drawFrame();
+                drawGameFrame();
             }
             const std::string name = "view" + std::to_string(v) + (post ? "_post" : "_plain");
             saveShot(name);

@@ -91,7 +91,7 @@ protected:
     void TearDown() override
     {
         material.program.program = 0;
-        clearShaderEntryPoints();
+        clearEntryPoints(shaderGl);
         multitexture.glActiveTexture = savedActiveTexture;
     }
 

@@ -86,7 +86,7 @@ protected:
         writeFile(dir + "/a.vert", "void main() {}\n");
         writeFile(dir + "/a.frag", "uniform float x;\nvoid main() {}");
     }
-    void TearDown() override { clearShaderEntryPoints(); }
+    void TearDown() override { clearEntryPoints(shaderGl); }
 
     std::string dir;
 };
@@ -258,7 +258,7 @@ TEST(ShaderExtensions, FetchesThroughTheLookupAndKeepsStandInsForMissingOnes)
     // The missing ones do nothing and answer zero instead of crashing.
     EXPECT_EQ(shaderGl.glCreateProgramObjectARB(), 0u);
     shaderGl.glUniform1fARB(0, 1.0f);
-    clearShaderEntryPoints();
+    clearEntryPoints(shaderGl);
     shaderGl.glUseProgramObjectARB(0);
     EXPECT_EQ(calls.size(), 1u);
 }

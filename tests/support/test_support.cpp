@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/config.h"
+#include "render/overlay.h"
 #include "render/opengl.h"
 
 BoxRecorder::BoxRecorder()
@@ -60,6 +61,8 @@ bool ensureGlContext(int width, int height)
     }
     config.windowWidth = width;
     config.windowHeight = height;
+    overlayArea.width = width;
+    overlayArea.height = height;
     glViewport(0, 0, width, height);
     return true;
 }

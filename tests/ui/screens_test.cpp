@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/input.h"
 #include "ui/font.h"
 #include "ui/menubutton.h"
 #include "ui/screens.h"
@@ -119,20 +120,20 @@ TEST(ScreenFlow, EscapeAndStoriesTogether)
 {
     // Ending -> credits -> Escape -> menu -> Escape -> play without a new game.
     input = InputState{};
-    input.currentScreen = Credits;
+    screenState.currentScreen = Credits;
     applyEscape(true);
-    EXPECT_EQ(input.currentScreen, MainMenu);
+    EXPECT_EQ(screenState.currentScreen, MainMenu);
     applyEscape(false);
     applyEscape(true);
-    EXPECT_EQ(input.currentScreen, Playing);
+    EXPECT_EQ(screenState.currentScreen, Playing);
     applyEscape(false);
 
     // New Game during a game restarts it.
     ScreenEvents newGame;
     newGame.newGameState = ButtonPressed;
     applyEscape(true);
-    ASSERT_EQ(input.currentScreen, MainMenu);
-    const ScreenStep step = stepScreen(input.currentScreen, newGame);
+    ASSERT_EQ(screenState.currentScreen, MainMenu);
+    const ScreenStep step = stepScreen(screenState.currentScreen, newGame);
     EXPECT_TRUE(step.startNewGame);
     EXPECT_EQ(step.screen, IntroStory);
 }

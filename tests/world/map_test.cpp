@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
 
@@ -49,7 +49,7 @@ TEST(MapLines, PieceLineFillsItsSlot)
     EXPECT_EQ(kind->collisionModelFile, nullptr);
     EXPECT_EQ(kind->isProp, 1);
     EXPECT_EQ(world->bottleTotal, 0);
-    EXPECT_EQ(lightCount, 0);
+    EXPECT_EQ(levelLights.lightCount, 0);
 
     // Fields that do not convert leave what the slot held (zero in a fresh one).
     EXPECT_TRUE(handleMapLine(*world, "Room Room03 x 1 2 oops 5 6 7"));
@@ -104,8 +104,8 @@ TEST(MapLines, TheFourTestsAreIndependent)
     handleMapLine(*world, "Light Gorvik x 5 6 7 y 1 2 3");
     EXPECT_EQ(world->pieceCount, 1);
     EXPECT_EQ(world->bottleTotal, 2);
-    ASSERT_EQ(lightCount, 1);
-    expectVector(lightPositions[0], 5, 6, 7);
+    ASSERT_EQ(levelLights.lightCount, 1);
+    expectVector(levelLights.lightPositions[0], 5, 6, 7);
 
     handleMapLine(*world, "PlayerStart a b 1 2 3 c 4 5 6");
     expectVector(world->playerStart, 1, 2, 3);
@@ -116,13 +116,13 @@ TEST(MapLines, TheFourTestsAreIndependent)
     handleMapLine(*world, "light x y 1 1 1");
     handleMapLine(*world, "");
     EXPECT_EQ(world->pieceCount, 1);
-    EXPECT_EQ(lightCount, 1);
+    EXPECT_EQ(levelLights.lightCount, 1);
 
     // A torch whose line also says Light places a piece and a light.
     handleMapLine(*world, "static TorchLight x 9 8 7 y 0 0 0");
     EXPECT_EQ(world->pieceCount, 2);
-    ASSERT_EQ(lightCount, 2);
-    expectVector(lightPositions[1], 9, 8, 7);
+    ASSERT_EQ(levelLights.lightCount, 2);
+    expectVector(levelLights.lightPositions[1], 9, 8, 7);
 }
 
 TEST(MapLines, LongWordsAreCutWithoutShiftingFields)
@@ -170,8 +170,8 @@ TEST(MapLines, PiecesAndLightsBeyondTheTablesAreIgnored)
     for (int i = 0; i < maxLights; ++i)
         ASSERT_TRUE(handleMapLine(*world, "Light a b 1 2 3"));
     EXPECT_FALSE(handleMapLine(*world, "Light a b 4 5 6"));
-    EXPECT_EQ(lightCount, maxLights);
-    expectVector(lightPositions[maxLights - 1], 1, 2, 3);
+    EXPECT_EQ(levelLights.lightCount, maxLights);
+    expectVector(levelLights.lightPositions[maxLights - 1], 1, 2, 3);
 
     // Past both limits a light line can still count a bottle and move the start.
     EXPECT_FALSE(handleMapLine(*world, "Light Gorvik PlayerStart 3 3 3"));
@@ -217,15 +217,15 @@ TEST_F(LevelFile, TrailingNewlineMakesNoDifference)
     const std::string text = "PlayerStart a b 5 6 7 c 0 0 0\nRoom Hall x 1 2 3 y 0 45 0\nLight a b 10 20 30\n"
                              "Light a b 40 50 60";
     auto without = load(text);
-    const int lightsWithout = lightCount;
-    const Vector3 lastLight = lightPositions[1];
+    const int lightsWithout = levelLights.lightCount;
+    const Vector3 lastLight = levelLights.lightPositions[1];
     auto with = load(text + "\n");
     EXPECT_EQ(without->pieceCount, 1);
     EXPECT_EQ(with->pieceCount, 1);
     EXPECT_EQ(lightsWithout, 2);
-    EXPECT_EQ(lightCount, 2);
+    EXPECT_EQ(levelLights.lightCount, 2);
     expectVector(lastLight, 40, 50, 60);
-    expectVector(lightPositions[1], 40, 50, 60);
+    expectVector(levelLights.lightPositions[1], 40, 50, 60);
 
     // A name matching no kind: a level piece without geometry, but armed.
     const LevelPiece& hall = with->pieces[0];
@@ -269,7 +269,7 @@ TEST_F(LevelFile, LimitsAreToldOnce)
     text += "Room Hall x 1 1 1 y 0 0 0" + repeat(' ', 240) + "Light a b 1 1 1\n";
     auto world = load(text);
     EXPECT_EQ(world->pieceCount, maxPieces);
-    EXPECT_EQ(lightCount, maxLights);
+    EXPECT_EQ(levelLights.lightCount, maxLights);
     int warnings = 0;
     for (const MessageBoxRequest& box : boxes.boxes()) {
         if (box.caption != "Warning")
@@ -321,6 +321,6 @@ TEST_F(LevelFile, OverlongLineIsReadInPieces)
     // 254 characters end the first piece; the rest is a line of its own.
     auto world = load("Room Hall x 1 2 3 y 0 0 0" + repeat(' ', 229) + "Light a b 7 8 9\n");
     EXPECT_EQ(world->pieceCount, 1);
-    ASSERT_EQ(lightCount, 1);
-    expectVector(lightPositions[0], 7, 8, 9);
+    ASSERT_EQ(levelLights.lightCount, 1);
+    expectVector(levelLights.lightPositions[0], 7, 8, 9);
 }

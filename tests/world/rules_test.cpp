@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "tests/world/world_fixtures.h"
 
 namespace {
@@ -134,7 +134,7 @@ TEST(GameRules, BottlesArePickedUpWithin20EvenWhenHidden)
     Camera camera = cameraAt({0, 0, 0});
 
     collectBottles(*world, camera);
-    EXPECT_EQ(bottlesCollected, 1);
+    EXPECT_EQ(levelRecord.bottlesCollected, 1);
     EXPECT_EQ(nearBottle.isCollectible, 0);
     EXPECT_EQ(nearBottle.active, 0);
     EXPECT_EQ(farBottle.isCollectible, 1) << "exactly 20 away is not near enough";
@@ -146,12 +146,12 @@ TEST(GameRules, BottlesArePickedUpWithin20EvenWhenHidden)
 
     // Taken once only.
     collectBottles(*world, camera);
-    EXPECT_EQ(bottlesCollected, 1);
+    EXPECT_EQ(levelRecord.bottlesCollected, 1);
 
     camera = cameraAt({0, 0, -5});
     collectBottles(*world, camera);
     checkLevelComplete(*world);
-    EXPECT_EQ(bottlesCollected, 2);
+    EXPECT_EQ(levelRecord.bottlesCollected, 2);
     EXPECT_EQ(world->levelComplete, 1);
 }
 
@@ -178,18 +178,18 @@ TEST(GameRules, MinusOneResetsTheGame)
     EXPECT_EQ(table.isCollectible, 0);
     LevelPiece& crate = place(*world, "Crate", {300, 0, 0});
     crate.active = 0;
-    bottlesCollected = 1;
+    levelRecord.bottlesCollected = 1;
     Camera camera = cameraAt({50, 50, 50});
 
     world->hitPoints = 0;
     endOfPassRules(*world, camera);
     EXPECT_EQ(world->hitPoints, 0) << "0 hit points is still alive";
-    EXPECT_EQ(bottlesCollected, 1);
+    EXPECT_EQ(levelRecord.bottlesCollected, 1);
 
     world->hitPoints = -1;
     endOfPassRules(*world, camera);
     EXPECT_EQ(world->hitPoints, 1000);
-    EXPECT_EQ(bottlesCollected, 0);
+    EXPECT_EQ(levelRecord.bottlesCollected, 0);
     EXPECT_EQ(bottle.isCollectible, 1);
     EXPECT_EQ(bottle.active, 1);
     EXPECT_EQ(table.isCollectible, 1);
@@ -203,7 +203,7 @@ TEST(GameRules, MinusOneResetsTheGame)
     // The table now counts as a bottle that can be picked up.
     camera = cameraAt({200, 0, 5});
     collectBottles(*world, camera);
-    EXPECT_EQ(bottlesCollected, 1);
+    EXPECT_EQ(levelRecord.bottlesCollected, 1);
     EXPECT_EQ(table.active, 0);
 }
 
@@ -287,10 +287,10 @@ TEST(GameRules, NearestSearches)
 
     // No lights: lit from above the piece itself.
     expectVector(lightForPiece({3, 4, 5}), 3, 104, 5);
-    lightPositions[0] = Vector3(10, 0, 0);
-    lightPositions[1] = Vector3(-10, 0, 0);
-    lightPositions[2] = Vector3(0, 0, 50);
-    lightCount = 3;
+    levelLights.lightPositions[0] = Vector3(10, 0, 0);
+    levelLights.lightPositions[1] = Vector3(-10, 0, 0);
+    levelLights.lightPositions[2] = Vector3(0, 0, 50);
+    levelLights.lightCount = 3;
     expectVector(lightForPiece({0, 0, 0}), 10, 0, 0);
     expectVector(lightForPiece({0, 0, 40}), 0, 0, 50);
     expectVector(lightForPiece({-9, 0, 0}), -10, 0, 0);

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/window.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
@@ -64,9 +64,9 @@ struct WalkLevel : public ::testing::Test {
             positionCamera(camera, start.x, start.y, start.z, start.x, start.y + tilt, start.z + 30.0f, 0, 1, 0);
             rotateView(camera, static_cast<float>(heading) * 0.1309f);
             for (int frame = 0; frame < frames; ++frame) {
-                moveCamera(camera, 50.0f);
+                moveCamera(camera, 50.0f, windowState.frameRate);
                 if (heading % 3 == 0)
-                    strafeCamera(camera, frame % 200 < 100 ? 50.0f : -50.0f);
+                    strafeCamera(camera, frame % 200 < 100 ? 50.0f : -50.0f, windowState.frameRate);
                 if (frame % 97 == 0)
                     rotateView(camera, 0.35f);
                 collideWithNearestPiece(*world, camera);
@@ -117,7 +117,7 @@ TEST_F(WalkLevel, StraightIntoTheSeamOfAWall)
         positionCamera(camera, start.x, start.y, start.z, towards.x, towards.y, towards.z, 0, 1, 0);
         float nearest = 100.0f;
         for (int frame = 0; frame < 200; ++frame) {
-            moveCamera(camera, 50.0f);
+            moveCamera(camera, 50.0f, windowState.frameRate);
             collideWithNearestPiece(*world, camera);
             nearest = std::min(nearest, local(corridor, camera).x + 30.0f);
         }
@@ -135,7 +135,7 @@ TEST_F(WalkLevel, WithoutCollisionTheWalkWouldLeave)
                    room.position.y, room.position.z + 30.0f, 0, 1, 0);
     bool left = false;
     for (int frame = 0; frame < 600 && !left; ++frame) {
-        moveCamera(camera, 50.0f);
+        moveCamera(camera, 50.0f, windowState.frameRate);
         left = !inside(local(room, camera), {-100, -30, -80}, {100, 70, 80}, 14.9f);
     }
     EXPECT_TRUE(left);

@@ -16,10 +16,10 @@
 // globals beside it back at their start values.
 inline std::unique_ptr<World> freshWorld()
 {
-    lightCount = 0;
-    for (Vector3& light : lightPositions)
+    levelLights.lightCount = 0;
+    for (Vector3& light : levelLights.lightPositions)
         light = Vector3();
-    bottlesCollected = 0;
+    levelRecord.bottlesCollected = 0;
     return std::make_unique<World>();
 }
 

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/camera.h"
+#include "world/camera.h"
 #include "app/probe.h"
 #include "render/opengl.h"
+#include "render/meshlist.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
 #include "world/lensflare.h"
@@ -22,7 +23,7 @@ void buildModel(Model3DS& model, const std::vector<Vector3>& corners)
 {
     const std::string bytes = trianglesFile(corners);
     model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test");
-    model.buildDisplayList(1.0f, false);
+    buildDisplayList(model, 1.0f, false);
     model.computeObjectBoxes(2.5f);
 }
 
@@ -110,7 +111,7 @@ protected:
     void TearDown() override
     {
         releaseWorld(*world);
-        lightCount = 0;
+        levelLights.lightCount = 0;
     }
 
     BoxRecorder boxes;
@@ -158,12 +159,12 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWalls)
 TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
 {
     addWall(*world);
-    glowTexture = whiteTexture();
+    levelLights.glowTexture = whiteTexture();
     const Vector3 behindWall(-60, 0, -150);
     const Vector3 inTheOpen(60, 0, -150);
-    lightPositions[0] = behindWall;
-    lightPositions[1] = inTheOpen;
-    lightCount = 2;
+    levelLights.lightPositions[0] = behindWall;
+    levelLights.lightPositions[1] = inTheOpen;
+    levelLights.lightCount = 2;
     world->hitPoints = 1000;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -297,7 +298,7 @@ TEST_F(WorldGl, LoadLevelAssemblesTheMapAndReleaseFreesIt)
     EXPECT_EQ(lists.size(), 21u) << "every piece has its own list";
     EXPECT_EQ(world->pieces[20].isProp, 1);
     EXPECT_EQ(world->hitPoints, 1000);
-    EXPECT_NE(glowTexture, 0u);
+    EXPECT_NE(levelLights.glowTexture, 0u);
     EXPECT_FLOAT_EQ(playerCamera.position.y, 2.0f);
 
     // One whole frame's passes run over it.
@@ -309,11 +310,11 @@ TEST_F(WorldGl, LoadLevelAssemblesTheMapAndReleaseFreesIt)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     const unsigned firstList = world->pieces[0].model.displayList;
-    const unsigned glow = glowTexture;
+    const unsigned glow = levelLights.glowTexture;
     releaseWorld(*world);
     EXPECT_EQ(world->pieces[0].model.displayList, 0u);
     EXPECT_FALSE(glIsList(firstList));
-    EXPECT_EQ(glowTexture, 0u);
+    EXPECT_EQ(levelLights.glowTexture, 0u);
     EXPECT_FALSE(glIsTexture(glow));
     releaseWorld(*world);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

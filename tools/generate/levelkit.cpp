@@ -6,6 +6,7 @@
 #include "tools/generate/noise.h"
 #include "tools/generate/shapes.h"
 #include "tools/generate/tunnel.h"
+#include "world/world.h"
 
 namespace {
 
@@ -335,8 +336,6 @@ void buildRoom05(Parts& parts, bool hull)
 
 struct KindSpec {
     const char* kind;
-    const char* model;
-    const char* collision;
     std::vector<Doorway> doorways;
     void (*build)(Parts&, bool);
 };
@@ -376,29 +375,29 @@ Vector3 doorwayPoint(const Doorway& doorway)
 
 std::vector<KitPiece> buildLevelKit()
 {
-    const std::string level = "Data/Models/Level/";
-    const std::string hulls = "Data/Models/Level/Collision Models/";
     const Doorway west{Side::West, 0}, east{Side::East, 0}, south{Side::South, 0}, north{Side::North, 0};
     const std::vector<KindSpec> kinds = {
-        {"CorridorDown", "CorridorDown.3DS", "Corridor Down Coll.3DS", {west, {Side::East, -descentHeight}},
-         buildDown},
-        {"CorridorTurning", "CorridorTurning.3DS", "Corridor Turning Coll.3DS", {west, south}, buildTurning},
-        {"CorridorEnd", "CorridorEnd.3DS", "Corridor End Coll.3DS", {west}, buildEnd},
-        {"CorridorStraight", "CorridorStraight.3DS", "Corridor Straight Coll.3DS", {west, east}, buildStraight},
-        {"CrossroadT", "CrossroadT.3DS", "CrossroadT Coll.3DS", {west, east, south}, buildCrossroadT},
-        {"CrossroadAll", "Crossroad.3DS", "Crossroad Coll.3DS", {west, east, south, north}, buildCrossroadAll},
-        {"Room01", "Room01.3DS", "Room01 Coll.3DS", {west, east}, buildRoom01},
-        {"Room02", "Room02.3DS", "Room02 Coll.3DS", {west}, buildRoom02},
-        {"Room03", "Room03.3DS", "Room03 Coll.3DS", {west, south}, buildRoom03},
-        {"Room04", "Room04.3DS", "Room04 Coll.3DS", {west, south}, buildRoom04},
-        {"Room05", "Room05.3DS", "Room05 Coll.3DS", {west, south}, buildRoom05},
+        {"CorridorDown", {west, {Side::East, -descentHeight}}, buildDown},
+        {"CorridorTurning", {west, south}, buildTurning},
+        {"CorridorEnd", {west}, buildEnd},
+        {"CorridorStraight", {west, east}, buildStraight},
+        {"CrossroadT", {west, east, south}, buildCrossroadT},
+        {"CrossroadAll", {west, east, south, north}, buildCrossroadAll},
+        {"Room01", {west, east}, buildRoom01},
+        {"Room02", {west}, buildRoom02},
+        {"Room03", {west, south}, buildRoom03},
+        {"Room04", {west, south}, buildRoom04},
+        {"Room05", {west, south}, buildRoom05},
     };
     std::vector<KitPiece> pieces;
     for (const KindSpec& spec : kinds) {
         KitPiece piece;
         piece.kind = spec.kind;
-        piece.modelFile = level + spec.model;
-        piece.collisionFile = hulls + spec.collision;
+        // The file names are the game's own: the piece-kind table the map
+        // loader reads them from.
+        const PieceKind* kind = findPieceKind(spec.kind);
+        piece.modelFile = kind->modelFile;
+        piece.collisionFile = kind->collisionModelFile;
         piece.doorways = spec.doorways;
         Parts display, hull;
         spec.build(display, false);

@@ -12,7 +12,7 @@
 
 #include "assets/model3ds.h"
 #include "assets/writers.h"
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 // One mesh object under construction, in drawing axes.
 struct Mesh {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/bytereader.h"
+#include "core/bytereader.h"
 #include "assets/image.h"
 #include "assets/model3ds.h"
 #include "assets/rgbe.h"

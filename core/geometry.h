@@ -24,6 +24,21 @@ Vector3 normalize(const Vector3& v);
 float distance(const Vector3& a, const Vector3& b);
 float absolute(float f);
 
+// Model files are z-up; everything drawn or collided is y-up: a file point,
+// normal or tangent (x, y, z) becomes (x, z, -y).
+inline Vector3 fileToDrawing(const Vector3& v)
+{
+    return {v.x, v.z, -v.y};
+}
+
+// A viewer: the eye point, the point looked at (never the eye point itself)
+// and the up vector. Nine floats, copied by value wherever a view is drawn.
+struct Camera {
+    Vector3 position;
+    Vector3 view;
+    Vector3 up;
+};
+
 // Sixteen floats in OpenGL's column-major order: element k is column k / 4,
 // row k % 4; elements 12, 13 and 14 hold the translation.
 struct Matrix4 {

@@ -1,4 +1,4 @@
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 #include <cmath>
 

@@ -4,6 +4,7 @@
 
 #include "app/probe.h"
 #include "assets/model3ds.h"
+#include "render/meshlist.h"
 #include "assets/writers.h"
 #include "render/opengl.h"
 #include "tests/support/test_support.h"
@@ -84,7 +85,7 @@ void expectAt(const FedVertex& v, float x, float y, float z)
 TEST_F(MeshListGl, CompilesDrawingAxesNormalsTangentsAndFourUnits)
 {
     Model3DS model = triangleModel();
-    model.buildDisplayList(1.0f, true);
+    buildDisplayList(model, 1.0f, true);
     ASSERT_NE(model.displayList, 0u);
     EXPECT_TRUE(glIsList(model.displayList));
     const std::vector<FedVertex> vertices = feedback(model.displayList);
@@ -125,7 +126,7 @@ TEST_F(MeshListGl, CompilesDrawingAxesNormalsTangentsAndFourUnits)
 
     // The texture scale multiplies both coordinates.
     Model3DS scaled = triangleModel();
-    scaled.buildDisplayList(2.0f, true);
+    buildDisplayList(scaled, 2.0f, true);
     const std::vector<FedVertex> doubled = feedback(scaled.displayList);
     ASSERT_EQ(doubled.size(), 3u);
     EXPECT_FLOAT_EQ(doubled[2].s, 0.5f);
@@ -137,7 +138,7 @@ TEST_F(MeshListGl, CompilesDrawingAxesNormalsTangentsAndFourUnits)
 TEST_F(MeshListGl, WithoutTangentsNoColourIsCompiled)
 {
     Model3DS model = triangleModel();
-    model.buildDisplayList(1.0f, false);
+    buildDisplayList(model, 1.0f, false);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
     const std::vector<FedVertex> vertices = feedback(model.displayList);
     ASSERT_EQ(vertices.size(), 3u);
@@ -158,7 +159,7 @@ TEST_F(MeshListGl, EmptyModelsMissingCoordinatesAndBadFaces)
         BoxRecorder boxes;
         Model3DS missing;
         missing.load("/nonexistent/None.3DS");
-        missing.buildDisplayList(1.0f, true);
+        buildDisplayList(missing, 1.0f, true);
         EXPECT_NE(missing.displayList, 0u);
         EXPECT_TRUE(glIsList(missing.displayList));
         EXPECT_TRUE(feedback(missing.displayList).empty());
@@ -181,7 +182,7 @@ TEST_F(MeshListGl, EmptyModelsMissingCoordinatesAndBadFaces)
     Model3DS model;
     model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "m.3DS");
     ASSERT_EQ(model.objectCount, 2);
-    model.buildDisplayList(1.0f, true);
+    buildDisplayList(model, 1.0f, true);
     const std::vector<FedVertex> vertices = feedback(model.displayList);
     ASSERT_EQ(vertices.size(), 6u);
     for (int i = 0; i < 3; ++i) {
@@ -207,7 +208,7 @@ TEST_F(MeshListGl, DrawnListCoversItsPixels)
     const std::string bytes = write3ds({quad});
     Model3DS model;
     model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "q.3DS");
-    model.buildDisplayList(1.0f, true);
+    buildDisplayList(model, 1.0f, true);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);

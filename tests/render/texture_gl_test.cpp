@@ -9,6 +9,7 @@
 #include "assets/rgbe.h"
 #include "assets/writers.h"
 #include "render/opengl.h"
+#include "render/texture.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "world/geometry.h"
+#include "core/geometry.h"
 
 TEST(Geometry, VectorOperations)
 {

@@ -1,9 +1,6 @@
-#include "app/camera.h"
+#include "world/camera.h"
 
 #include <cmath>
-
-#include "app/window.h"
-#include "platform/platform.h"
 
 Camera playerCamera;
 Camera menuCamera;
@@ -16,9 +13,9 @@ void positionCamera(Camera& camera, float positionX, float positionY, float posi
     camera.up = {upX, upY, upZ};
 }
 
-bool movementAllowed()
+bool movementAllowed(float frameRate)
 {
-    return windowState.frameRate > 0.0f;
+    return frameRate > 0.0f;
 }
 
 namespace {
@@ -30,9 +27,9 @@ namespace {
 // therefore slows down instead.
 constexpr float maxStepPerPass = 5.0f;
 
-float stepSize(float speed)
+float stepSize(float speed, float frameRate)
 {
-    const float step = speed / windowState.frameRate;
+    const float step = speed / frameRate;
     if (step > maxStepPerPass)
         return maxStepPerPass;
     if (step < -maxStepPerPass)
@@ -42,23 +39,23 @@ float stepSize(float speed)
 
 }  // namespace
 
-void moveCamera(Camera& camera, float speed)
+void moveCamera(Camera& camera, float speed, float frameRate)
 {
     const Vector3 n = normalize(camera.view - camera.position);
-    if (!movementAllowed() || !std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
+    if (!movementAllowed(frameRate) || !std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
         return;
-    const float step = stepSize(speed);
+    const float step = stepSize(speed, frameRate);
     const Vector3 delta(n.x * step, n.y * step, n.z * step);
     camera.position = camera.position + delta;
     camera.view = camera.view + delta;
 }
 
-void strafeCamera(Camera& camera, float speed)
+void strafeCamera(Camera& camera, float speed, float frameRate)
 {
     const Vector3 n = normalize(camera.view - camera.position);
-    if (!movementAllowed() || !std::isfinite(n.x) || !std::isfinite(n.z))
+    if (!movementAllowed(frameRate) || !std::isfinite(n.x) || !std::isfinite(n.z))
         return;
-    const float step = stepSize(speed);
+    const float step = stepSize(speed, frameRate);
     const Vector3 side(-n.z, 0.0f, n.x);
     const float stepX = side.x * step;
     const float stepZ = side.z * step;
@@ -76,18 +73,4 @@ void rotateView(Camera& camera, float angle)
     const float s = std::sin(angle);
     camera.view.x = camera.position.x + c * dx - s * dz;
     camera.view.z = camera.position.z + s * dx + c * dz;
-}
-
-void mouseLook(Camera& camera, int width, int height)
-{
-    const int centreX = width / 2;
-    const int centreY = height / 2;
-    int cursorX = 0;
-    int cursorY = 0;
-    getCursorPos(cursorX, cursorY);
-    if (cursorX == centreX && cursorY == centreY)
-        return;
-    setCursorPos(centreX, centreY);
-    camera.view.y += static_cast<float>(centreY - cursorY) * 0.023809524f;
-    rotateView(camera, static_cast<float>(cursorX - centreX) * 0.0034965035f);
 }
