@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/text.h"
 #include "core/textlines.h"
 #include "platform/platform.h"
 #include "render/capabilities.h"
@@ -16,21 +17,21 @@ namespace {
 // "KEY %f": sets the field when the line starts with the key and a number.
 void parseFloat(const char* line, const char* key, const char* format, float& value)
 {
-    if (std::strstr(line, key))
+    if (contains(line, key))
         std::sscanf(line, format, &value);
 }
 
 // Up to four components; a short line sets only the leading ones.
 void parseColor(const char* line, const char* key, const char* format, float (&color)[4])
 {
-    if (std::strstr(line, key))
+    if (contains(line, key))
         std::sscanf(line, format, &color[0], &color[1], &color[2], &color[3]);
 }
 
 // The format carries a field width one below the field's size.
 void parseText(const char* line, const char* key, const char* format, char* field)
 {
-    if (std::strstr(line, key))
+    if (contains(line, key))
         std::sscanf(line, format, field);
 }
 
@@ -39,7 +40,7 @@ void parseText(const char* line, const char* key, const char* format, char* fiel
 // saturates instead of being undefined.
 void parseInteger(const char* line, const char* key, int& value)
 {
-    if (!std::strstr(line, key))
+    if (!contains(line, key))
         return;
     const size_t keyLength = std::strlen(key);
     if (std::strncmp(line, key, keyLength) != 0)

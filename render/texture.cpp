@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "assets/image.h"
+#include "core/text.h"
 #include "assets/rgbe.h"
 #include "render/capabilities.h"
 #include "render/opengl.h"
@@ -16,11 +17,11 @@ bool loadTexture(unsigned& texture, const char* fileName, bool mipmaps)
     if (!fileName)
         return false;
     std::unique_ptr<Image> image;
-    if (std::strstr(fileName, ".bmp"))
+    if (contains(fileName, ".bmp"))
         image = loadBmpImage(fileName);
-    else if (std::strstr(fileName, ".tga"))
+    else if (contains(fileName, ".tga"))
         image = loadTgaImage(fileName);
-    else if (std::strstr(fileName, ".jpg") || std::strstr(fileName, ".jpeg"))
+    else if (contains(fileName, ".jpg") || contains(fileName, ".jpeg"))
         image = loadJpegImage(fileName);
     else
         return false;

@@ -312,7 +312,7 @@ void endOfPassRules(World& world, Camera& camera)
         world.hitPoints = maxHitPoints;
         for (int i = 0; i < world.pieceCount; ++i) {
             LevelPiece& piece = world.pieces[i];
-            if (std::strstr(piece.name, "Gorvik")) {
+            if (contains(piece.name, "Gorvik")) {
                 piece.isCollectible = 1;
                 piece.active = 1;
             }

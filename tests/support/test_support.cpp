@@ -9,8 +9,9 @@
 #include <sstream>
 
 #include "app/config.h"
-#include "render/overlay.h"
+#include "app/probe.h"
 #include "render/opengl.h"
+#include "render/overlay.h"
 
 BoxRecorder::BoxRecorder()
 {
@@ -36,6 +37,40 @@ std::vector<std::string> BoxRecorder::texts() const
     for (const MessageBoxRequest& box : boxes_)
         out.push_back(box.text);
     return out;
+}
+
+void expectBoxes(const BoxRecorder& recorder, std::initializer_list<ExpectedBox> expected)
+{
+    const std::vector<MessageBoxRequest>& boxes = recorder.boxes();
+    ASSERT_EQ(boxes.size(), expected.size()) << ::testing::PrintToString(recorder.texts());
+    size_t i = 0;
+    for (const ExpectedBox& want : expected) {
+        const MessageBoxRequest& box = boxes[i++];
+        EXPECT_EQ(box.text, want.text);
+        EXPECT_EQ(box.caption, want.caption) << want.text;
+        EXPECT_EQ(box.type, want.type) << want.text;
+        EXPECT_EQ(box.owner, want.owner) << want.text;
+    }
+}
+
+void GlTest::SetUp()
+{
+    if (!ensureGlContext(width_, height_))
+        GTEST_SKIP() << "no display for an OpenGL context";
+    static bool probed = false;
+    if (!probed) {
+        BoxRecorder quiet;
+        probeGlCapabilities();
+        probed = true;
+    }
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
 bool ensureGlContext(int width, int height)
