@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/camera.h"
@@ -323,4 +325,18 @@ TEST_F(LevelFile, OverlongLineIsReadInPieces)
     EXPECT_EQ(world->pieceCount, 1);
     ASSERT_EQ(lightCount, 1);
     expectVector(lightPositions[0], 7, 8, 9);
+}
+
+TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
+{
+    std::filesystem::create_directories("Data/Maps");
+    std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt");
+    auto world = freshWorld();
+    world->loadLevel("Data/Maps/Map.txt");
+    EXPECT_EQ(world->pieceCount, 0);
+    EXPECT_EQ(world->hitPoints, 1000) << "the level is assembled from what was read";
+    const std::vector<std::string> texts = boxes.texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                         "The map file is larger than 8 MiB; only its first 8 MiB are read."),
+              1);
 }
