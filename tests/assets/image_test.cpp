@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -134,6 +136,48 @@ void expectNear(const uint8_t* pixel, int r, int g, int b, int tolerance = 6)
     EXPECT_NEAR(pixel[2], b, tolerance);
 }
 
+// Runs ImageMagick's convert with the arguments and gives its standard output.
+std::string magick(const std::string& args)
+{
+    std::string out;
+    FILE* pipe = popen(("convert " + args + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, got);
+    pclose(pipe);
+    return out;
+}
+
+// ImageMagick's own decode of a file as 8-bit R, G, B rows, bottom row first.
+std::vector<uint8_t> magickRowsBottomUp(const std::string& path, int width)
+{
+    const std::string top = magick("'" + path + "' -depth 8 rgb:-");
+    const size_t row = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> out;
+    for (size_t end = top.size(); row > 0 && end >= row; end -= row)
+        out.insert(out.end(), top.begin() + static_cast<long>(end - row), top.begin() + static_cast<long>(end));
+    return out;
+}
+
+// The largest difference of two equally long pixel blocks; 256 when their sizes differ.
+int largestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 256;
+    int most = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        most = std::max(most, std::abs(a[i] - b[i]));
+    return most;
+}
+
+// A picture with smooth changes, flat areas and sharp edges, 37 x 23 pixels.
+const char* const magickPicture =
+    "-size 37x23 gradient:red-blue -swirl 90 -fill '#30c060' -draw 'rectangle 4,3 30,9' "
+    "-fill white -draw 'rectangle 10,14 12,20'";
+
 }  // namespace
 
 TEST(Bitmap, TwentyFourBitsWithAndWithoutFileHeader)
@@ -263,7 +307,7 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
 
     // Compressed, unknown depth, empty or absurd sizes: conversion errors.
     DibLayout compressed = paletteSpec(8, 4, 4);
-    compressed.compression = 1;
+    compressed.compression = 2;  // run-length 4 bits on an 8-bit bitmap
     std::string twoBits = writeDib(paletteSpec(8, 4, 4));
     twoBits.replace(28, 2, u16(2));
     DibLayout empty = paletteSpec(8, 4, 4);
@@ -319,6 +363,98 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
             auto image = decode(whole.substr(0, cut));
             EXPECT_EQ(boxes.boxes().size(), image ? 0u : 1u);
         }
+    }
+}
+
+TEST(Bitmap, WhatOtherProgramsWrite)
+{
+    // Run-length 8 bits as ImageMagick writes it, and bit-field bitmaps made
+    // from its version-5 files by moving the masks behind a 40-byte header.
+    const std::string dir = makeScratchDir("bmp-magick");
+    struct Case {
+        const char* name;
+        const char* options;
+        int tolerance;  // 5- and 6-bit channels round differently
+        bool reheader;
+    };
+    const Case cases[] = {
+        {"rle8", "-colors 200 -type palette -compress RLE BMP3:", 0, false},
+        {"rgb565", "-define bmp:subtype=RGB565 BMP:", 8, true},
+        {"rgb555", "-define bmp:subtype=RGB555 BMP:", 8, true},
+        {"xrgb8888", "-define bmp:subtype=XRGB8888 BMP:", 0, true},
+        {"argb8888", "-alpha set -define bmp:subtype=ARGB8888 BMP:", 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name + ".bmp";
+        magick(std::string(magickPicture) + " " + c.options + path);
+        std::string file = readFile(path);
+        ASSERT_GT(file.size(), 138u);
+        const uint32_t compression = static_cast<uint8_t>(file[30]);
+        EXPECT_EQ(compression, c.reheader ? 3u : 1u);
+        if (c.reheader) {
+            const uint32_t offset = static_cast<uint8_t>(file[10]) | static_cast<uint8_t>(file[11]) << 8;
+            file = file.substr(0, 10) + u32(66) + u32(40) + file.substr(18, 36) + file.substr(54, 12) +
+                   file.substr(offset);
+        }
+        const std::vector<uint8_t> expected = magickRowsBottomUp(path, 37);
+        for (bool bare : {false, true}) {
+            auto image = bare ? decode(file.substr(14)) : decode(file);
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->width, 37);
+            EXPECT_EQ(image->height, 23);
+            EXPECT_LE(largestDifference(image->pixels, expected), c.tolerance);
+        }
+    }
+}
+
+TEST(Bitmap, RunLengthCodes)
+{
+    // Palette index i is (i, 10 + i, 20 + i); '.' in the expected rows is a
+    // pixel the stream never wrote (black). Rows are given bottom first.
+    struct Case {
+        const char* name;
+        int bits;
+        int width, height;
+        std::vector<uint8_t> stream;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"rle8 run, absolute with pad, end of line, delta, end", 8, 5, 3,
+         {3, 1, 0, 0, 0, 3, 4, 5, 6, 0, 0, 2, 1, 1, 1, 7, 0, 1, 2, 2},
+         {"111..", "456..", "....7"}},
+        {"rle8 runs clipped at the right edge and the top", 8, 3, 2,
+         {9, 2, 0, 0, 0, 2, 0, 5, 4, 3, 0, 0, 4, 6},
+         {"222", "..."}},
+        {"rle4 nibbles alternate, odd absolute run padded", 4, 6, 2,
+         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 1, 0x70},
+         {"12121.", "3457.."}},
+        {"rle4 delta past the top and a stream cut short", 4, 4, 2,
+         {2, 0x99, 0, 2, 1, 9, 1, 0x11, 0, 5, 0x12}, {"99..", "...."}},
+        {"an absolute run longer than the data left", 8, 4, 1, {0, 4, 1, 2}, {"...."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DibLayout layout = paletteSpec(c.bits, c.width, c.height);
+        for (size_t i = 0; i < layout.palette.size(); ++i)
+            layout.palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(10 + i), static_cast<uint8_t>(20 + i)};
+        layout.values.clear();
+        layout.height = 0;  // the rows below are replaced by the stream
+        layout.compression = c.bits == 8 ? 1 : 2;
+        std::string file = writeDib(layout);
+        file.replace(22, 4, u32(static_cast<uint32_t>(c.height)));
+        file += std::string(c.stream.begin(), c.stream.end());
+        auto image = decode(file);
+        ASSERT_TRUE(image);
+        std::vector<uint8_t> expected;
+        for (const std::string& row : c.rows)
+            for (char p : row) {
+                const int i = p == '.' ? -1 : std::stoi(std::string(1, p), nullptr, 16);
+                expected.insert(expected.end(), {static_cast<uint8_t>(i < 0 ? 0 : i),
+                                                 static_cast<uint8_t>(i < 0 ? 0 : 10 + i),
+                                                 static_cast<uint8_t>(i < 0 ? 0 : 20 + i)});
+            }
+        EXPECT_EQ(image->pixels, expected);
     }
 }
 
