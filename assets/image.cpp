@@ -337,21 +337,24 @@ void jpegErrorExit(j_common_ptr info)
     std::longjmp(manager->returnPoint, 1);
 }
 
-// Warnings about damaged data (corrupt entropy data, premature end) count as
-// errors: a damaged stream gives no picture rather than a grey-filled one.
-// Warnings about harmless header oddities are let through.
-void jpegEmitMessage(j_common_ptr info, int level)
-{
-    if (level >= 0)
-        return;
-    const int code = info->err->msg_code;
-    if (code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM || code == JWRN_BOGUS_ICC)
-        return;
-    jpegErrorExit(info);
-}
-
 // The game has no console: libjpeg's texts are not printed.
 void jpegOutputMessage(j_common_ptr) {}
+
+// Turns C, M, Y, K pixels into R, G, B in place (the block shrinks to three
+// bytes a pixel). Adobe's files store the inks inverted (255 is no ink).
+void cmykToRgb(std::vector<uint8_t>& pixels, bool inverted)
+{
+    const size_t count = pixels.size() / 4;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t in[4] = {pixels[4 * i], pixels[4 * i + 1], pixels[4 * i + 2], pixels[4 * i + 3]};
+        const unsigned k = inverted ? in[3] : 255u - in[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned ink = inverted ? in[c] : 255u - in[c];
+            pixels[3 * i + c] = static_cast<uint8_t>((ink * k + 127) / 255);
+        }
+    }
+    pixels.resize(count * 3);
+}
 
 // libjpeg's working memory for one picture; larger claims are damage.
 constexpr long jpegMemoryLimit = 256L * 1024 * 1024;
@@ -364,8 +367,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
                     int& height, int& channels)
 {
     info.err = jpeg_std_error(&errors.standard);
+    // Warnings keep libjpeg's own bookkeeping and recovery (a cut stream is
+    // filled grey, stray bytes before a marker are skipped); only a fatal
+    // error comes back here.
     errors.standard.error_exit = jpegErrorExit;
-    errors.standard.emit_message = jpegEmitMessage;
     errors.standard.output_message = jpegOutputMessage;
     if (setjmp(errors.returnPoint)) {
         jpeg_destroy_decompress(&info);
@@ -379,6 +384,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
         jpeg_destroy_decompress(&info);
         return false;
     }
+    // Four-component files hold ink, not light: take them as CMYK and turn
+    // them into RGB afterwards.
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK)
+        info.out_color_space = JCS_CMYK;
     jpeg_start_decompress(&info);
     width = static_cast<int>(info.output_width);
     height = static_cast<int>(info.output_height);
@@ -389,6 +398,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
         rows.resize((done + 1) * rowBytes);
         JSAMPROW row = rows.data() + done * rowBytes;
         jpeg_read_scanlines(&info, &row, 1);
+    }
+    if (info.out_color_space == JCS_CMYK && channels == 4) {
+        cmykToRgb(rows, info.saw_Adobe_marker != 0);
+        channels = 3;
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
@@ -590,7 +603,7 @@ std::unique_ptr<Image> loadTgaImage(const char* fileName)
 // ---- JPEG -----------------------------------------------------------------------
 
 // libjpeg with its default output (RGB for colour, one grey channel for grey
-// files). The block holds the picture bottom row first. A damaged stream
+// files; CMYK and YCCK files are turned into RGB). The block holds the picture bottom row first. A damaged stream
 // shows "Can't load JPG image!" and gives no picture.
 std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size)
 {
