@@ -18,10 +18,10 @@ namespace {
 // set from the start and stays so.
 bool showImageErrors = true;
 
-// Pictures whose data is cut short still decode, with zeros where data is
-// missing, but a header may not ask for far more pixels than its data could
-// ever fill: at most this many per byte left (a run-length packet of two
-// bytes gives 128 pixels), or a small picture whatever the data.
+// A run-length bitmap may leave pixels black by moving over them (end of line,
+// delta), so its stream bounds its size only loosely: at most this many
+// pixels per byte left (a two-byte run paints 255), or a small picture
+// whatever the stream.
 constexpr uint64_t maxPixelsPerByte = 128;
 constexpr uint64_t pixelsAlwaysAllowed = 1u << 20;
 
@@ -526,9 +526,11 @@ std::unique_ptr<Image> loadBmpImage(const char* fileName)
 
 // ---- TGA ------------------------------------------------------------------------
 
-// Type 10 is run-length encoded; any other type is read as uncompressed rows.
-// 24 and 32 bits give 3 and 4 channels, 16 bits (5-5-5, top bit ignored)
-// gives 3; other depths give no picture and no message. Rows stay in file
+// Type 10 is run-length encoded; any other true-colour type is read as
+// uncompressed rows, after the colour map when the file carries one. 24 and
+// 32 bits give 3 and 4 channels, 16 bits (5-5-5, top bit ignored) gives 3;
+// other depths, grey and colour-mapped pictures give no picture and no
+// message. Rows stay in file
 // order. Packets never write past the picture, and pixels the data does not
 // reach stay zero.
 std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
@@ -537,21 +539,37 @@ std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
         return nullptr;
     ByteReader reader(data, size);
     const uint8_t idLength = reader.u8();
-    reader.u8();
+    const uint8_t mapType = reader.u8();
     const uint8_t imageType = reader.u8();
-    reader.skip(9);
+    reader.u16();  // first colour-map entry
+    const size_t mapLength = reader.u16();
+    const size_t mapEntryBits = reader.u8();
+    reader.skip(4);
     const int width = reader.u16();
     const int height = reader.u16();
     const int bits = reader.u8();
     reader.u8();
-    if (!reader.skip(idLength))
+    // A true-colour file may still carry a colour map; its entries stand
+    // between the identification field and the pixels.
+    const size_t mapBytes = mapType == 1 ? mapLength * ((mapEntryBits + 7) / 8) : 0;
+    if (!reader.skip(idLength) || !reader.skip(mapBytes))
+        return nullptr;
+    // Colour-mapped (1, 9) and grey (3, 11) pictures are not read at any depth.
+    if (imageType == 1 || imageType == 9 || imageType == 3 || imageType == 11)
         return nullptr;
     if (bits != 16 && bits != 24 && bits != 32)
         return nullptr;
     if (!sideFits(width) || !sideFits(height))
         return nullptr;
+    // The data must be able to describe every pixel: raw, one pixel per
+    // pixel size; run-length, 128 pixels per run packet (a count byte and one
+    // pixel). A packet cut short still counts, its missing bytes being zero.
     const uint64_t pixelCount = static_cast<uint64_t>(width) * height;
-    if (!pixelCountPlausible(pixelCount, reader.remaining()))
+    const uint64_t pixelBytes = static_cast<uint64_t>(bits / 8);
+    const uint64_t left = reader.remaining();
+    const uint64_t describable =
+        imageType == 10 ? (left + pixelBytes) / (pixelBytes + 1) * 128 : (left + pixelBytes - 1) / pixelBytes;
+    if (pixelCount > describable)
         return nullptr;
 
     auto image = std::make_unique<Image>();

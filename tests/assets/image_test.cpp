@@ -558,10 +558,70 @@ TEST(Tga, DamagedDataStaysInsideThePicture)
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<uint8_t>((i / 8) * 31);
     const std::string good = writeTga(6, 5, 4, pixels, true);
-    for (size_t n = 18; n <= good.size(); ++n) {
+    for (size_t n = 19; n <= good.size(); ++n) {
         auto any = decodeTga(bytesOf(good), n);
         ASSERT_TRUE(any);
         EXPECT_EQ(any->pixels.size(), pixels.size());
+    }
+}
+
+TEST(Tga, WhatOtherProgramsWrite)
+{
+    // ImageMagick's files, raw and run-length, and the raw one given a colour
+    // map it does not use; each as ImageMagick itself decodes it. Both keep
+    // the rows in file order.
+    const std::string dir = makeScratchDir("tga-magick");
+    struct Case {
+        const char* name;
+        const char* options;
+        size_t mapEntries;  // a colour map of this many 24-bit entries is put in front of the pixels
+    };
+    const Case cases[] = {
+        {"raw", "-compress None", 0},
+        {"run-length", "-compress RLE", 0},
+        {"raw with a colour map", "-compress None", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/case.tga";
+        magick(std::string(magickPicture) + " -alpha off -type TrueColor " + c.options + " " + path);
+        const std::string inFileOrder = magick(path + " -depth 8 rgb:-");
+        const std::vector<uint8_t> expected(inFileOrder.begin(), inFileOrder.end());
+        std::string file = readFile(path);
+        ASSERT_GT(file.size(), 18u);
+        ASSERT_EQ(file[16], 24);
+        if (c.mapEntries > 0) {
+            file[1] = 1;
+            file.replace(5, 3, u16(static_cast<unsigned>(c.mapEntries)) + std::string{24});
+            file.insert(18 + static_cast<uint8_t>(file[0]), std::string(c.mapEntries * 3, '\x7F'));
+        }
+        auto image = decodeTga(bytesOf(file), file.size());
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->channels, 3);
+        EXPECT_EQ(largestDifference(image->pixels, expected), 0);
+    }
+
+    // Grey and colour-mapped pictures give nothing at any depth; a header
+    // that its data could not describe at its densest gives nothing either,
+    // one byte more and it decodes.
+    const auto head = [](int type, int width, int height, int bits) {
+        return std::string{0, 0, static_cast<char>(type)} + std::string(9, '\0') + u16(width) + u16(height) +
+               std::string{static_cast<char>(bits), 0};
+    };
+    for (int type : {1, 3, 9, 11})
+        EXPECT_FALSE(decodeTga(bytesOf(head(type, 2, 2, 16) + std::string(8, '\x1F')), 26)) << type;
+    struct Dense {
+        int type, width, height, bits;
+        size_t fewest;  // bytes of data that can just describe the picture
+    };
+    for (const Dense& d : {Dense{2, 100, 10, 24, 2998}, Dense{2, 7, 3, 16, 41}, Dense{10, 300, 2, 24, 17},
+                           Dense{10, 16384, 16384, 32, 5 * 2097151 + 1}}) {
+        SCOPED_TRACE(std::to_string(d.type) + ": " + std::to_string(d.width) + " x " + std::to_string(d.height));
+        const std::string all = head(d.type, d.width, d.height, d.bits) + std::string(d.fewest, '\x01');
+        EXPECT_FALSE(decodeTga(bytesOf(all), all.size() - 1));
+        if (d.width < 1000) {
+            EXPECT_TRUE(decodeTga(bytesOf(all), all.size()));
+        }
     }
 }
 
