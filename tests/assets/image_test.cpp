@@ -374,14 +374,15 @@ TEST(Bitmap, WhatOtherProgramsWrite)
     struct Case {
         const char* name;
         const char* options;
+        int bits;
         bool reheader;
     };
     const Case cases[] = {
-        {"rle8", "-colors 200 -type palette -compress RLE BMP3:", false},
-        {"rgb565", "-define bmp:subtype=RGB565 BMP:", true},
-        {"rgb555", "-define bmp:subtype=RGB555 BMP:", true},
-        {"xrgb8888", "-define bmp:subtype=XRGB8888 BMP:", true},
-        {"argb8888", "-alpha set -define bmp:subtype=ARGB8888 BMP:", true},
+        {"rle8", "-colors 200 -type palette -compress RLE BMP3:", 8, false},
+        {"rgb565", "-type TrueColor -define bmp:subtype=RGB565 BMP:", 16, true},
+        {"rgb555", "-type TrueColor -define bmp:subtype=RGB555 BMP:", 16, true},
+        {"xrgb8888", "-define bmp:subtype=XRGB8888 BMP:", 32, true},
+        {"argb8888", "-alpha set -define bmp:subtype=ARGB8888 BMP:", 32, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -391,6 +392,7 @@ TEST(Bitmap, WhatOtherProgramsWrite)
         ASSERT_GT(file.size(), 138u);
         const uint32_t compression = static_cast<uint8_t>(file[30]);
         EXPECT_EQ(compression, c.reheader ? 3u : 1u);
+        EXPECT_EQ(file[28], c.bits);
         if (c.reheader) {
             const uint32_t offset = static_cast<uint8_t>(file[10]) | static_cast<uint8_t>(file[11]) << 8;
             file = file.substr(0, 10) + u32(66) + u32(40) + file.substr(18, 36) + file.substr(54, 12) +
