@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -339,4 +340,22 @@ TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
     EXPECT_EQ(std::count(texts.begin(), texts.end(),
                          "The map file is larger than 8 MiB; only its first 8 MiB are read."),
               1);
+}
+
+TEST_F(LevelFile, TheCheckerFailsOnlyWhenSomethingNeededIsMissing)
+{
+    const char* binaryDir = std::getenv("PLEMOX_BINARY_DIR");
+    if (!binaryDir)
+        GTEST_SKIP() << "run through CTest";
+    const auto check = [&](const std::string& file) {
+        return std::system((std::string(binaryDir) + "/tools/inspect/plemox-inspect " + file + " >/dev/null 2>&1").c_str());
+    };
+    EXPECT_EQ(check(gameDir() + "/Data/Maps/Map.txt"), 0);
+    EXPECT_EQ(check(gameDir() + "/Data/mat01.plemoxmat"), 0);
+    writeFile("Data/Maps/Map.txt", "static Tabel at 1 2 3 rot 0 0 0\nLight Gorvik a 1 2 3\n");
+    EXPECT_EQ(check("Data/Maps/Map.txt"), 0) << "warnings only";
+    writeFile("Data/Maps/Map.txt", "static Crate at 1 2 3 rot 0 0 0\n");
+    EXPECT_NE(check("Data/Maps/Map.txt"), 0) << "Crate.3DS is missing";
+    writeFile("Data/m.plemoxmat", "_DIFFUSE_MAP Data/none.hdr\n");
+    EXPECT_NE(check("Data/m.plemoxmat"), 0);
 }
