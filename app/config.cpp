@@ -1,7 +1,10 @@
 #include "app/config.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <sys/stat.h>
 
 #include "core/textlines.h"
 #include "platform/platform.h"
@@ -21,17 +24,16 @@ void parseKey(const char* line, const char* key, const char* format, int& value)
         value = parsed;
 }
 
-bool readWholeFile(const char* path, std::string& text)
+// Far above any real configuration; a larger file (or an endless device) is
+// read only this far.
+constexpr size_t configReadLimit = 1u << 20;
+
+// What the file system says is at the path, without opening it: an unreadable
+// file or a folder of that name exists and must not be replaced.
+bool configPathExists()
 {
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    std::fclose(file);
-    return true;
+    struct stat info;
+    return ::stat(engineConfigPath, &info) == 0 || errno != ENOENT;
 }
 
 bool createDefaultFile()
@@ -70,26 +72,34 @@ int multisampleFromText(const std::string& text)
 
 void loadEngineConfig()
 {
-    FILE* existing = std::fopen(engineConfigPath, "rt");
-    if (existing)
-        std::fclose(existing);
-    else
-        createDefaultFile();
-
-    std::string text;
-    if (!readWholeFile(engineConfigPath, text)) {
+    const bool existed = configPathExists();
+    if (!existed && !createDefaultFile()) {
         showMessageBox("The engine configuration \"Data/Engine/Initialization.ini\" can be neither read "
                        "nor created.\nThe game runs with a window of 640 x 480 at 32 bits.",
                        "Warning", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+
+    std::string text;
+    const TextFileStatus status = readTextFile(engineConfigPath, configReadLimit, text);
+    if (status == TextFileStatus::Unreadable) {
+        showMessageBox("The engine configuration \"Data/Engine/Initialization.ini\" exists but cannot be "
+                       "read; it is left as it is.\nThe game runs with a window of 640 x 480 at 32 bits "
+                       "and 1 sample per pixel.",
+                       "Warning", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (status == TextFileStatus::CutOff)
+        showMessageBox("The engine configuration \"Data/Engine/Initialization.ini\" is larger than 1 MiB; "
+                       "only its first 1 MiB is read.",
+                       "Warning", MB_OK | MB_ICONEXCLAMATION);
     applyConfigText(text, config);
 }
 
 int readMultisampleSetting()
 {
     std::string text;
-    if (!readWholeFile(engineConfigPath, text))
+    if (readTextFile(engineConfigPath, configReadLimit, text) == TextFileStatus::Unreadable)
         return 1;
     return multisampleFromText(text);
 }

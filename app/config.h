@@ -17,9 +17,10 @@ extern EngineConfig config;
 // Where the file lives, relative to the working directory.
 extern const char* const engineConfigPath;
 
-// Creates the file with its default lines when it does not exist, then reads
-// the three window keys. When the file can be neither read nor created, the
-// values in effect stay and the user is told once.
+// Creates the file with its default lines when nothing of that name exists,
+// then reads the three window keys (at most the first 1 MiB). An existing file
+// or folder that cannot be read is left untouched: the values in effect stay
+// and the user is told once, as when the file cannot be created.
 void loadEngineConfig();
 
 // The multisample count from the file; 1 when absent or unreadable.

@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "render/opengl.h"
 #include "render/overlay.h"
+#include "render/postprocess.h"
 #include "ui/screens.h"
 #include "world/world.h"
 
@@ -75,7 +76,8 @@ uint16_t highWord(uintptr_t value)
 bool countFrame(FrameCounter& counter, float now)
 {
     counter.frameCount += 1.0f;
-    if (now - counter.lastReportTime > 1.0f) {
+    if (!counter.reported || now - counter.lastReportTime > 1.0f) {
+        counter.reported = true;
         counter.lastReportTime = now;
         counter.lastReport = counter.frameCount;
         counter.frameCount = 1.0f;
@@ -110,10 +112,16 @@ bool setupMultisampleFormat()
         windowState.multisampleSupported = false;
         return false;
     }
+    // A count of 1 (or less) asks for no multisampling: the first window stays.
     const int samples = readMultisampleSetting();
-    int format = chooseMultisampleFormat(multisamplePixelFormat(samples));
-    if (format < 1)
-        format = chooseMultisampleFormat(multisamplePixelFormat(1));
+    if (samples <= 1)
+        return windowState.multisampleSupported;
+    // The smallest format with at least the count; when the driver has none,
+    // the retries halve the count, the last one (1) taking any multisampled
+    // format, so the user gets the most samples the driver offers below it.
+    int format = 0;
+    for (int tried = samples; format < 1 && tried >= 1; tried /= 2)
+        format = chooseMultisampleFormat(multisamplePixelFormat(tried));
     if (format >= 1) {
         windowState.multisampleFormat = format;
         windowState.multisampleSupported = true;
@@ -312,7 +320,13 @@ int runGame()
             processInput();
         }
     }
-    releaseWorld();
-    destroyGameWindow();
+    shutDownGame();
     return exitCode;
+}
+
+void shutDownGame()
+{
+    releaseWorld();
+    releasePostProcessing();
+    destroyGameWindow();
 }

@@ -32,10 +32,12 @@ struct FrameCounter {
     float frameCount = 0.0f;
     float lastReportTime = 0.0f;
     float lastReport = 0.0f;
+    bool reported = false;  // the first counted frame always reports
 };
 
-// Counts one frame at time now (seconds). Returns true when more than a
-// second has passed since the last report; the rate to show is then in
+// Counts one frame at time now (seconds). Returns true for the first frame,
+// whatever the clock reads, and when more than a second has passed since the
+// last report; the rate to show is then in
 // lastReport and the count restarts at 1.
 bool countFrame(FrameCounter& counter, float now);
 
@@ -56,6 +58,10 @@ void resizeViewport(int width, int height);
 // with the window's mouse state, then the frame counter (the rate the next
 // passes move by).
 void drawGameFrame();
+
+// The tear-down after the loop: the world's and the post-processing's GL
+// objects while the context is still current, then the window.
+void shutDownGame();
 
 // The program entry: configuration, question, window, loop, tear-down.
 // Returns the exit code of the quit message, or 0 when the window fails.

@@ -17,10 +17,10 @@ namespace {
 // set from the start and stays so.
 bool showImageErrors = true;
 
-// Pictures whose data is cut short still decode, with zeros where data is
-// missing, but a header may not ask for far more pixels than its data could
-// ever fill: at most this many per byte left (a run-length packet of two
-// bytes gives 128 pixels), or a small picture whatever the data.
+// A run-length bitmap may leave pixels black by moving over them (end of line,
+// delta), so its stream bounds its size only loosely: at most this many
+// pixels per byte left (a two-byte run paints 255), or a small picture
+// whatever the stream.
 constexpr uint64_t maxPixelsPerByte = 128;
 constexpr uint64_t pixelsAlwaysAllowed = 1u << 20;
 
@@ -60,8 +60,56 @@ struct DibHeader {
     uint16_t planes = 0;
     uint16_t bitCount = 0;
     uint32_t compression = 0;
+    uint32_t masks[3] = {};  // red, green, blue bit fields (compression 3 only)
     std::vector<PaletteEntry> palette;
 };
+
+constexpr uint32_t compressionNone = 0;
+constexpr uint32_t compressionRle8 = 1;
+constexpr uint32_t compressionRle4 = 2;
+constexpr uint32_t compressionBitFields = 3;
+
+// Where a bit-field channel sits in a pixel: its lowest bit and its width.
+struct BitField {
+    unsigned shift = 0;
+    unsigned bits = 0;
+};
+
+// Lowest bit and width of a mask; false for a mask whose bits are not one
+// contiguous run (the bitmap conversion refuses those). A zero mask is a
+// channel that is always 0.
+bool bitFieldOf(uint32_t mask, BitField& field)
+{
+    field = BitField();
+    if (mask == 0)
+        return true;
+    while (!(mask & 1u)) {
+        mask >>= 1;
+        ++field.shift;
+    }
+    while (mask & 1u) {
+        mask >>= 1;
+        ++field.bits;
+    }
+    return mask == 0;
+}
+
+// A channel value of the field's width scaled to 8 bits: wider fields keep
+// their top 8 bits, narrower ones repeat their bits below themselves (so a
+// 5-bit 31 gives 255, as the 5-5-5 path does).
+uint8_t scaleToEightBits(uint32_t pixel, const BitField& field)
+{
+    if (field.bits == 0)
+        return 0;
+    const uint32_t value = (pixel >> field.shift) & ((field.bits >= 32 ? 0u : (1u << field.bits)) - 1u);
+    if (field.bits >= 8)
+        return static_cast<uint8_t>(value >> (field.bits - 8));
+    uint32_t out = 0;
+    for (int shift = 8 - static_cast<int>(field.bits); shift > -static_cast<int>(field.bits);
+         shift -= static_cast<int>(field.bits))
+        out |= shift >= 0 ? value << shift : value >> -shift;
+    return static_cast<uint8_t>(out);
+}
 
 // Colour-table entries a palette depth implies (2, 16, 256), else none.
 uint32_t defaultColorCount(uint16_t bitCount)
@@ -85,6 +133,22 @@ uint8_t expandFiveBits(unsigned value)
 void convertDibRow(const uint8_t* source, const DibHeader& header, uint8_t* out)
 {
     const int width = header.width;
+    if (header.compression == compressionBitFields) {
+        BitField fields[3];
+        for (int c = 0; c < 3; ++c)
+            bitFieldOf(header.masks[c], fields[c]);
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = 0;
+            if (header.bitCount == 16)
+                p = source[2 * x] | (source[2 * x + 1] << 8);
+            else
+                p = source[4 * x] | (source[4 * x + 1] << 8) | (source[4 * x + 2] << 16) |
+                    (static_cast<uint32_t>(source[4 * x + 3]) << 24);
+            for (int c = 0; c < 3; ++c)
+                out[3 * static_cast<size_t>(x) + c] = scaleToEightBits(p, fields[c]);
+        }
+        return;
+    }
     const auto fromPalette = [&](unsigned index, uint8_t* pixel) {
         PaletteEntry entry;
         if (index < header.palette.size())
@@ -162,7 +226,10 @@ bool readDibHeader(ByteReader& reader, DibHeader& header, bool& tableFits)
         return false;
     }
     reader.seek(headerStart + size);
-    tableFits = static_cast<uint64_t>(colors) * entrySize <= reader.remaining();
+    if (size == infoHeaderSize && header.compression == compressionBitFields)
+        for (uint32_t& mask : header.masks)
+            mask = reader.u32();
+    tableFits = !reader.failed() && static_cast<uint64_t>(colors) * entrySize <= reader.remaining();
     if (!tableFits)
         return true;
     // Entries beyond 256 can never be named by a pixel; they are stepped over.
@@ -178,6 +245,56 @@ bool readDibHeader(ByteReader& reader, DibHeader& header, bool& tableFits)
             header.palette[i] = entry;
     }
     return true;
+}
+
+// Decodes a run-length stream (8 or 4 bits per index) into R, G, B rows,
+// bottom row first. Codes: a count and an index (a run; in 4-bit streams the
+// two nibbles alternate), or 0 followed by 0 (end of line), 1 (end of bitmap),
+// 2 dx dy (move right and up) or n >= 3 (n indices as they stand, padded to a
+// 16-bit boundary). Pixels the stream never writes stay black; runs that pass
+// the right edge or the top are clipped; the stream is never read past its end.
+void decodeDibRunLength(ByteReader& reader, const DibHeader& header, DibImage& image)
+{
+    const bool fourBits = header.compression == compressionRle4;
+    const int64_t width = image.width;
+    const int64_t rows = image.height;
+    int64_t x = 0;
+    int64_t y = 0;
+    const auto put = [&](unsigned index) {
+        if (x < width && y < rows && index < header.palette.size()) {
+            uint8_t* pixel = image.pixels.data() + 3 * static_cast<size_t>(y * width + x);
+            pixel[0] = header.palette[index].red;
+            pixel[1] = header.palette[index].green;
+            pixel[2] = header.palette[index].blue;
+        }
+        ++x;
+    };
+    while (reader.remaining() >= 2 && y < rows) {
+        const unsigned count = reader.u8();
+        const unsigned value = reader.u8();
+        if (count > 0) {
+            for (unsigned i = 0; i < count && x < width; ++i)
+                put(fourBits ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value);
+            continue;
+        }
+        if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            x += reader.u8();
+            y += reader.u8();
+        } else {
+            const size_t bytes = fourBits ? (value + 1) / 2 : value;
+            if (bytes > reader.remaining())
+                break;
+            const uint8_t* data = reader.current();
+            for (unsigned i = 0; i < value; ++i)
+                put(fourBits ? ((i & 1) ? (data[i / 2] & 0x0F) : (data[i / 2] >> 4)) : data[i]);
+            reader.skip(bytes + (bytes & 1));
+        }
+    }
 }
 
 // ---- TGA ---------------------------------------------------------------------
@@ -219,21 +336,24 @@ void jpegErrorExit(j_common_ptr info)
     std::longjmp(manager->returnPoint, 1);
 }
 
-// Warnings about damaged data (corrupt entropy data, premature end) count as
-// errors: a damaged stream gives no picture rather than a grey-filled one.
-// Warnings about harmless header oddities are let through.
-void jpegEmitMessage(j_common_ptr info, int level)
-{
-    if (level >= 0)
-        return;
-    const int code = info->err->msg_code;
-    if (code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM || code == JWRN_BOGUS_ICC)
-        return;
-    jpegErrorExit(info);
-}
-
 // The game has no console: libjpeg's texts are not printed.
 void jpegOutputMessage(j_common_ptr) {}
+
+// Turns C, M, Y, K pixels into R, G, B in place (the block shrinks to three
+// bytes a pixel). Adobe's files store the inks inverted (255 is no ink).
+void cmykToRgb(std::vector<uint8_t>& pixels, bool inverted)
+{
+    const size_t count = pixels.size() / 4;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t in[4] = {pixels[4 * i], pixels[4 * i + 1], pixels[4 * i + 2], pixels[4 * i + 3]};
+        const unsigned k = inverted ? in[3] : 255u - in[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned ink = inverted ? in[c] : 255u - in[c];
+            pixels[3 * i + c] = static_cast<uint8_t>((ink * k + 127) / 255);
+        }
+    }
+    pixels.resize(count * 3);
+}
 
 // libjpeg's working memory for one picture; larger claims are damage.
 constexpr long jpegMemoryLimit = 256L * 1024 * 1024;
@@ -246,8 +366,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
                     int& height, int& channels)
 {
     info.err = jpeg_std_error(&errors.standard);
+    // Warnings keep libjpeg's own bookkeeping and recovery (a cut stream is
+    // filled grey, stray bytes before a marker are skipped); only a fatal
+    // error comes back here.
     errors.standard.error_exit = jpegErrorExit;
-    errors.standard.emit_message = jpegEmitMessage;
     errors.standard.output_message = jpegOutputMessage;
     if (setjmp(errors.returnPoint)) {
         jpeg_destroy_decompress(&info);
@@ -261,6 +383,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
         jpeg_destroy_decompress(&info);
         return false;
     }
+    // Four-component files hold ink, not light: take them as CMYK and turn
+    // them into RGB afterwards.
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK)
+        info.out_color_space = JCS_CMYK;
     jpeg_start_decompress(&info);
     width = static_cast<int>(info.output_width);
     height = static_cast<int>(info.output_height);
@@ -272,6 +398,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
         JSAMPROW row = rows.data() + done * rowBytes;
         jpeg_read_scanlines(&info, &row, 1);
     }
+    if (info.out_color_space == JCS_CMYK && channels == 4) {
+        cmykToRgb(rows, info.saw_Adobe_marker != 0);
+        channels = 3;
+    }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return true;
@@ -282,10 +412,11 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
 // ---- Bitmaps ------------------------------------------------------------------
 
 // A file starting "BM" has the 14-byte file header and its pixel offset;
-// otherwise it is a bare DIB whose pixels follow the header and the colour
-// table. Uncompressed 1, 4, 8, 16 (5-5-5), 24 and 32 bits per pixel convert to
-// R, G, B rows, bottom row first; a top-down bitmap (negative height) is
-// turned into the same order.
+// otherwise it is a bare DIB whose pixels follow the header, the bit-field
+// masks and the colour table. Uncompressed 1, 4, 8, 16 (5-5-5), 24 and 32
+// bits per pixel, run-length encoded 8 and 4 bits, and 16 or 32 bits with
+// bit-field masks convert to R, G, B rows, bottom row first; a top-down
+// bitmap (negative height) is turned into the same order.
 std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char* fileName)
 {
     (void)fileName;
@@ -307,17 +438,36 @@ std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char
     const int bits = header.bitCount;
     const bool depthKnown = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     const int64_t rows = header.height < 0 ? -static_cast<int64_t>(header.height) : header.height;
-    if (!tableFits || !depthKnown || header.compression != 0 || !sideFits(header.width) ||
-        !sideFits(rows)) {
+    // Run-length bitmaps are bottom-up only; bit fields need 16 or 32 bits
+    // and masks whose bits are contiguous.
+    bool kindKnown = false;
+    switch (header.compression) {
+    case compressionNone: kindKnown = depthKnown; break;
+    case compressionRle8: kindKnown = bits == 8 && header.height > 0; break;
+    case compressionRle4: kindKnown = bits == 4 && header.height > 0; break;
+    case compressionBitFields: {
+        BitField field;
+        kindKnown = bits == 16 || bits == 32;
+        for (uint32_t mask : header.masks)
+            kindKnown = kindKnown && bitFieldOf(mask, field);
+        break;
+    }
+    default: break;
+    }
+    if (!tableFits || !kindKnown || !sideFits(header.width) || !sideFits(rows) || pixelOffset > size) {
         dibMessage("Image file conversion error.");
         return nullptr;
     }
+    const bool runLength = header.compression == compressionRle8 || header.compression == compressionRle4;
     // Source rows are filled to a multiple of 4 bytes; the last row may lack
     // its fill.
     const size_t stride = ((static_cast<size_t>(header.width) * bits + 31) / 32) * 4;
     const size_t lastRow = (static_cast<size_t>(header.width) * bits + 7) / 8;
     const size_t needed = stride * static_cast<size_t>(rows - 1) + lastRow;
-    if (pixelOffset > size || size - pixelOffset < needed) {
+    // A run-length stream describes at most 255 pixels per two bytes.
+    const uint64_t pixelCount = static_cast<uint64_t>(header.width) * static_cast<uint64_t>(rows);
+    if ((!runLength && size - pixelOffset < needed) ||
+        (runLength && !pixelCountPlausible(pixelCount, size - pixelOffset))) {
         dibMessage("Image file conversion error.");
         return nullptr;
     }
@@ -327,6 +477,11 @@ std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char
     image->height = static_cast<int>(rows);
     const size_t outRow = static_cast<size_t>(header.width) * 3;
     image->pixels.assign(outRow * static_cast<size_t>(rows), 0);
+    if (runLength) {
+        ByteReader stream(data + pixelOffset, size - pixelOffset);
+        decodeDibRunLength(stream, header, *image);
+        return image;
+    }
     for (int64_t row = 0; row < rows; ++row) {
         const int64_t target = header.height < 0 ? rows - 1 - row : row;
         convertDibRow(data + pixelOffset + stride * static_cast<size_t>(row), header,
@@ -370,9 +525,11 @@ std::unique_ptr<Image> loadBmpImage(const char* fileName)
 
 // ---- TGA ------------------------------------------------------------------------
 
-// Type 10 is run-length encoded; any other type is read as uncompressed rows.
-// 24 and 32 bits give 3 and 4 channels, 16 bits (5-5-5, top bit ignored)
-// gives 3; other depths give no picture and no message. Rows stay in file
+// Type 10 is run-length encoded; any other true-colour type is read as
+// uncompressed rows, after the colour map when the file carries one. 24 and
+// 32 bits give 3 and 4 channels, 16 bits (5-5-5, top bit ignored) gives 3;
+// other depths, grey and colour-mapped pictures give no picture and no
+// message. Rows stay in file
 // order. Packets never write past the picture, and pixels the data does not
 // reach stay zero.
 std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
@@ -381,21 +538,37 @@ std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
         return nullptr;
     ByteReader reader(data, size);
     const uint8_t idLength = reader.u8();
-    reader.u8();
+    const uint8_t mapType = reader.u8();
     const uint8_t imageType = reader.u8();
-    reader.skip(9);
+    reader.u16();  // first colour-map entry
+    const size_t mapLength = reader.u16();
+    const size_t mapEntryBits = reader.u8();
+    reader.skip(4);
     const int width = reader.u16();
     const int height = reader.u16();
     const int bits = reader.u8();
     reader.u8();
-    if (!reader.skip(idLength))
+    // A true-colour file may still carry a colour map; its entries stand
+    // between the identification field and the pixels.
+    const size_t mapBytes = mapType == 1 ? mapLength * ((mapEntryBits + 7) / 8) : 0;
+    if (!reader.skip(idLength) || !reader.skip(mapBytes))
+        return nullptr;
+    // Colour-mapped (1, 9) and grey (3, 11) pictures are not read at any depth.
+    if (imageType == 1 || imageType == 9 || imageType == 3 || imageType == 11)
         return nullptr;
     if (bits != 16 && bits != 24 && bits != 32)
         return nullptr;
     if (!sideFits(width) || !sideFits(height))
         return nullptr;
+    // The data must be able to describe every pixel: raw, one pixel per
+    // pixel size; run-length, 128 pixels per run packet (a count byte and one
+    // pixel). A packet cut short still counts, its missing bytes being zero.
     const uint64_t pixelCount = static_cast<uint64_t>(width) * height;
-    if (!pixelCountPlausible(pixelCount, reader.remaining()))
+    const uint64_t pixelBytes = static_cast<uint64_t>(bits / 8);
+    const uint64_t left = reader.remaining();
+    const uint64_t describable =
+        imageType == 10 ? (left + pixelBytes) / (pixelBytes + 1) * 128 : (left + pixelBytes - 1) / pixelBytes;
+    if (pixelCount > describable)
         return nullptr;
 
     auto image = std::make_unique<Image>();
@@ -447,7 +620,7 @@ std::unique_ptr<Image> loadTgaImage(const char* fileName)
 // ---- JPEG -----------------------------------------------------------------------
 
 // libjpeg with its default output (RGB for colour, one grey channel for grey
-// files). The block holds the picture bottom row first. A damaged stream
+// files; CMYK and YCCK files are turned into RGB). The block holds the picture bottom row first. A damaged stream
 // shows "Can't load JPG image!" and gives no picture.
 std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size)
 {

@@ -14,11 +14,17 @@ constexpr int lineSize = 128;
 // Largest picture decoded: bigger (or empty) sizes give a 0 x 0 picture
 // before anything is allocated.
 constexpr int64_t maxRgbePixels = 16384LL * 16384LL;
-// A picture may not claim far more pixels than the rest of the stream could
-// fill (a run-length scanline gives at most about 16 pixels per byte), unless
-// it is small anyway; such a header is damage and gives 0 x 0.
-constexpr int64_t maxPixelsPerByte = 32;
-constexpr int64_t pixelsAlwaysAllowed = 1 << 20;
+
+// The fewest bytes that can describe a picture: 4 a pixel when its scanlines
+// are flat; otherwise a run-length scanline of a 4-byte marker and four
+// components of runs of at most 127 bytes, 2 bytes each. A header claiming
+// more pixels than the rest of the stream could describe this way is damage.
+int64_t fewestBytesFor(int64_t width, int64_t height)
+{
+    if (width < 8 || width > 0x7FFF)
+        return width * height * 4;
+    return height * (4 + 4 * 2 * ((width + 126) / 127));
+}
 
 // One header line of at most 127 characters; false at end of file.
 bool readLine(FILE* file, char* line)
@@ -203,7 +209,8 @@ bool readRgbePixelsRle(FILE* file, float* destination, int width, int height)
 }
 
 // Damage is not reported: what was decoded stays, the rest is zero, and a
-// header without a readable (or believable) resolution gives 0 x 0.
+// header without a readable resolution, or one that claims more pixels than
+// the rest of the file could describe, gives 0 x 0.
 void decodeRgbe(FILE* file, RgbeImage& image)
 {
     image = RgbeImage();
@@ -213,7 +220,7 @@ void decodeRgbe(FILE* file, RgbeImage& image)
     if (width <= 0 || height <= 0 || pixels > maxRgbePixels)
         return;
     const int64_t left = bytesLeft(file);
-    if (pixels > pixelsAlwaysAllowed && left >= 0 && pixels > left * maxPixelsPerByte)
+    if (left >= 0 && fewestBytesFor(width, height) > left)
         return;
     image.width = width;
     image.height = height;

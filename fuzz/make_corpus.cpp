@@ -118,6 +118,29 @@ std::string directBitmap(int bits, int width, int height, bool topDown)
     return "BM" + u32(static_cast<uint32_t>(54 + pixels.size())) + u32(0) + u32(54) + info + pixels;
 }
 
+// A run-length bitmap (8 or 4 bits): runs, an absolute run, end of line, a
+// delta and the end of the bitmap.
+std::string runLengthBitmap(int bits)
+{
+    std::string file = paletteBitmap(bits, 7, 3, false, false);
+    file = file.substr(0, 14 + 40 + 4 * (1 << bits)) +
+           std::string{3, 1, 0, 3, 2, 5, 6, 0, 0, 0, 0, 2, 1, 1, 4, 9, 0, 1};
+    file.replace(30, 4, u32(bits == 8 ? 1 : 2));
+    file.replace(2, 4, u32(static_cast<uint32_t>(file.size())));
+    return file;
+}
+
+// A 16- or 32-bit bitmap with its three bit-field masks after the 40-byte header.
+std::string bitFieldBitmap(int bits, uint32_t red, uint32_t green, uint32_t blue)
+{
+    std::string file = directBitmap(bits, 5, 3, false);
+    file.replace(30, 4, u32(3));
+    file.insert(54, u32(red) + u32(green) + u32(blue));
+    file.replace(10, 4, u32(66));
+    file.replace(2, 4, u32(static_cast<uint32_t>(file.size())));
+    return file;
+}
+
 void makeBitmaps(const std::string& folder)
 {
     std::vector<uint8_t> rgb;
@@ -133,6 +156,10 @@ void makeBitmaps(const std::string& folder)
     }
     save(folder, "rgb16.bmp", directBitmap(16, 5, 3, false));
     save(folder, "rgb32-topdown.bmp", directBitmap(32, 4, 3, true));
+    save(folder, "rle8.bmp", runLengthBitmap(8));
+    save(folder, "rle4.bmp", runLengthBitmap(4));
+    save(folder, "bitfields565.bmp", bitFieldBitmap(16, 0xF800, 0x07E0, 0x001F));
+    save(folder, "bitfields32.bmp", bitFieldBitmap(32, 0x00FF0000, 0x0000FF00, 0x000000FF));
 }
 
 void makeTargas(const std::string& folder)

@@ -14,6 +14,10 @@
 
 namespace {
 
+// Far above any real material file; a larger file (or an endless device) is
+// read only this far.
+constexpr size_t materialReadLimit = 1u << 20;
+
 // "KEY %f": sets the field when the line starts with the key and a number.
 void parseFloat(const char* line, const char* key, const char* format, float& value)
 {
@@ -106,13 +110,14 @@ void applyMaterialText(const std::string& text, Material& material)
 
 bool readMaterialFile(const std::string& path, Material& material)
 {
-    FILE* file = std::fopen(path.c_str(), "r");
-    if (!file)
+    std::string text;
+    const TextFileStatus status = readTextFile(path.c_str(), materialReadLimit, text);
+    if (status == TextFileStatus::Unreadable)
         return false;
-    char line[textLineBufferSize];
-    while (std::fgets(line, sizeof line, file))
-        applyMaterialLine(line, material);
-    std::fclose(file);
+    if (status == TextFileStatus::CutOff)
+        showMessageBox("The material file " + path + " is larger than 1 MiB; only its first 1 MiB is read.",
+                       "Warning", MB_OK | MB_ICONWARNING);
+    applyMaterialText(text, material);
     return true;
 }
 

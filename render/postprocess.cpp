@@ -191,3 +191,8 @@ void renderWorldFrame(Camera camera)
     if (active)
         composePicture(post);
 }
+
+void releasePostProcessing()
+{
+    postProcessing.postProgram.release();
+}

@@ -56,6 +56,10 @@ float stepExposure(float current, float target);
 // postProcessingEnabled when either framebuffer was made.
 void setUpPostProcessing();
 
+// Deletes the post-processing program while the context is current (at
+// shutdown, before the window goes); safe to repeat.
+void releasePostProcessing();
+
 // Draws one frame of the world as seen by camera, through the framebuffers
 // and the post-processing program when active, straight into the window
 // otherwise.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/text.h"
+#include "core/textlines.h"
 #include "platform/platform.h"
 
 ShaderEntryPoints shaderGl;
@@ -39,22 +40,8 @@ bool initShaderExtensions()
 
 std::string readTextFile(const std::string& path)
 {
-    FILE* file = std::fopen(path.c_str(), "r");
-    if (!file)
-        return std::string();
     std::string content;
-    char buffer[4096];
-    size_t got = 0;
-    bool tooLarge = false;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (content.size() + got > maximumSourceSize) {
-            tooLarge = true;
-            break;
-        }
-        content.append(buffer, got);
-    }
-    std::fclose(file);
-    if (tooLarge || content.empty())
+    if (readTextFile(path.c_str(), maximumSourceSize, content) != TextFileStatus::Read || content.empty())
         return std::string();
     // Every line is appended as a newline followed by the line itself, so the
     // result starts with a newline and a final newline of the file is dropped.

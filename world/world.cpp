@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/text.h"
 #include "core/textlines.h"
@@ -71,6 +72,13 @@ const char* const materialFiles[] = {
 
 const char* const limitWarning =
     "The map places more than 1024 pieces or more than 255 lights; the extra lines are ignored.";
+
+// Far above any real map (1024 pieces and 255 lights fit in well under one
+// MiB); a larger file (or an endless device) is read only this far.
+constexpr size_t mapReadLimit = 8u << 20;
+
+const char* const mapCutOffWarning =
+    "The map file is larger than 8 MiB; only its first 8 MiB are read.";
 
 // Reads one whitespace-delimited word into out (at most capacity - 1
 // characters, the rest of a longer word skipped) the way "%s" does.
@@ -202,22 +210,23 @@ void World::loadLevel(const char* mapPath)
     using Clock = std::chrono::steady_clock;
     levelRecord.loadTimes = LevelLoadTimes();
     levelRecord.loadTimes.begin = Clock::now();
-    std::FILE* file = std::fopen(mapPath, "rt");
-    if (!file) {
+    std::string text;
+    const TextFileStatus status = readTextFile(mapPath, mapReadLimit, text);
+    if (status == TextFileStatus::Unreadable) {
         showMessageBox("Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None);
         postQuitMessage(0);
         levelRecord.loadTimes.end = Clock::now();
         return;
     }
-    char line[textLineBufferSize];
+    if (status == TextFileStatus::CutOff)
+        showMessageBox(mapCutOffWarning, "Warning", MB_OK | MB_ICONWARNING, BoxOwner::None);
     bool limitTold = false;
-    while (std::fgets(line, sizeof line, file)) {
+    forEachTextLine(text, [&](const char* line) {
         if (!handleMapLine(*this, line) && !limitTold) {
             showMessageBox(limitWarning, "Warning", MB_OK | MB_ICONWARNING, BoxOwner::None);
             limitTold = true;
         }
-    }
-    std::fclose(file);
+    });
 
     resetPlayerCamera(*this, playerCamera);
 

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -437,11 +438,15 @@ bool releaseDeviceContext()
     return had;
 }
 
+// Like ChoosePixelFormat, any colour depth gets the nearest format there is:
+// above 32 bits the 32-bit one, 0 or less whatever the display offers.
 int choosePixelFormat(const PixelFormatRequest& request)
 {
-    if (!sdl.deviceContext || request.colorBits <= 0 || request.colorBits > 32)
+    if (!sdl.deviceContext)
         return 0;
-    sdl.formats.push_back(request);
+    PixelFormatRequest nearest = request;
+    nearest.colorBits = std::max(0, std::min(request.colorBits, 32));
+    sdl.formats.push_back(nearest);
     return static_cast<int>(sdl.formats.size());
 }
 
@@ -518,11 +523,13 @@ int chooseMultisampleFormat(const PixelFormatRequest& request)
             int samples = 0;
             SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers);
             SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
-            // GLX hands out the smallest multisampled visual at or above
-            // the request, which may hold more samples than configured;
-            // only a format with exactly the asked-for count is taken.
-            if (buffers >= 1 && samples == request.samples) {
-                sdl.formats.push_back(request);
+            // GLX hands out the smallest multisampled visual with at least
+            // the requested count, as WGL_SAMPLES_ARB does; remember the
+            // count it really has.
+            if (buffers >= 1 && samples >= request.samples) {
+                PixelFormatRequest granted = request;
+                granted.samples = samples;
+                sdl.formats.push_back(granted);
                 found = static_cast<int>(sdl.formats.size());
             }
             SDL_GL_DeleteContext(context);

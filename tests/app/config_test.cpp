@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/config.h"
 #include "tests/support/test_support.h"
@@ -129,4 +134,100 @@ TEST(Config, GarbageAndBinaryBytesDoNotUpsetTheReader)
     const EngineConfig huge = parse("PLEMOX_WINDOW_WIDTH 99999999999999999999\n");
     (void)huge.windowWidth;
     EXPECT_EQ(parse("PLEMOX_WINDOW_HEIGHT 2147483647\n").windowHeight, 2147483647);
+}
+
+namespace {
+
+// Runs the body in a child process without root's right to read anything, so
+// a file without read permission really cannot be read. The child's exit
+// status is the body's result.
+bool runUnprivileged(const std::function<bool()>& body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+TEST(Config, AnExistingFileIsNeverReplaced)
+{
+    const std::string kept = "PLEMOX_WINDOW_WIDTH 800 \n";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> make;
+    };
+    const Case cases[] = {
+        {"folder of that name", [](const std::string& path) { std::filesystem::create_directories(path); }},
+        {"file without read permission", [&](const std::string& path) {
+             writeFile(path, kept);
+             chmod(path.c_str(), 0222);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = makeScratchDir("config");
+        chmod(dir.c_str(), 0777);
+        std::filesystem::create_directories(dir + "/Data/Engine");
+        chmod((dir + "/Data").c_str(), 0777);
+        chmod((dir + "/Data/Engine").c_str(), 0777);
+        const std::string path = dir + "/Data/Engine/Initialization.ini";
+        c.make(path);
+        const bool childOk = runUnprivileged([&] {
+            ScopedWorkingDirectory cwd(dir);
+            BoxRecorder boxes;
+            config = EngineConfig{};
+            loadEngineConfig();
+            return config.windowWidth == 640 && config.windowHeight == 480 && config.bitsPerPixel == 32 &&
+                   readMultisampleSetting() == 1 && boxes.boxes().size() == 1 &&
+                   boxes.boxes()[0].caption == "Warning" &&
+                   boxes.boxes()[0].text.find("cannot be read") != std::string::npos;
+        });
+        EXPECT_TRUE(childOk) << "defaults in effect and one warning";
+        if (std::filesystem::is_directory(path)) {
+            EXPECT_TRUE(std::filesystem::is_empty(path));
+        } else {
+            chmod(path.c_str(), 0644);
+            EXPECT_EQ(readFile(path), kept);
+        }
+    }
+}
+
+TEST(Config, ReadingStopsAfterOneMebibyte)
+{
+    struct Case {
+        const char* name;
+        std::string content;  // empty: the path is a link to /dev/zero
+        int width;
+    };
+    const Case cases[] = {
+        {"large file", "PLEMOX_WINDOW_WIDTH 800\n" + std::string(2u << 20, '#') + "\nPLEMOX_WINDOW_HEIGHT 600\n", 800},
+        {"endless device", "", 640},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = makeScratchDir("config");
+        const std::string path = dir + "/Data/Engine/Initialization.ini";
+        std::filesystem::create_directories(dir + "/Data/Engine");
+        if (c.content.empty())
+            std::filesystem::create_symlink("/dev/zero", path);
+        else
+            writeFile(path, c.content);
+        ScopedWorkingDirectory cwd(dir);
+        BoxRecorder boxes;
+        config = EngineConfig{};
+        loadEngineConfig();
+        EXPECT_EQ(config.windowWidth, c.width);
+        EXPECT_EQ(config.windowHeight, 480) << "nothing after the first MiB is read";
+        EXPECT_EQ(readMultisampleSetting(), 1);
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_EQ(boxes.boxes()[0].caption, "Warning");
+        EXPECT_NE(boxes.boxes()[0].text.find("1 MiB"), std::string::npos);
+    }
 }

@@ -14,6 +14,10 @@ TEST(FrameCounter, ReportsOncePerSecondAndRestartsAtOne)
     EXPECT_TRUE(countFrame(counter, 101.01f));
     EXPECT_FLOAT_EQ(counter.lastReport, 62.0f) << "61 frames of the interval plus the restart value 1";
     EXPECT_FLOAT_EQ(counter.frameCount, 1.0f);
+    // A clock that starts near 0 (or wraps to it) reports the first frame too.
+    FrameCounter early;
+    EXPECT_TRUE(countFrame(early, 0.02f));
+    EXPECT_FLOAT_EQ(early.lastReport, 1.0f);
 }
 
 TEST(WindowMessages, MouseActivationAndClose)

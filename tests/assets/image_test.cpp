@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -135,6 +137,48 @@ void expectNear(const uint8_t* pixel, int r, int g, int b, int tolerance = 6)
     EXPECT_NEAR(pixel[2], b, tolerance);
 }
 
+// Runs ImageMagick's convert with the arguments and gives its standard output.
+std::string magick(const std::string& args)
+{
+    std::string out;
+    FILE* pipe = popen(("convert " + args + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, got);
+    pclose(pipe);
+    return out;
+}
+
+// ImageMagick's own decode of a file as 8-bit R, G, B rows, bottom row first.
+std::vector<uint8_t> magickRowsBottomUp(const std::string& path, int width)
+{
+    const std::string top = magick("'" + path + "' -depth 8 rgb:-");
+    const size_t row = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> out;
+    for (size_t end = top.size(); row > 0 && end >= row; end -= row)
+        out.insert(out.end(), top.begin() + static_cast<long>(end - row), top.begin() + static_cast<long>(end));
+    return out;
+}
+
+// The largest difference of two equally long pixel blocks; 256 when their sizes differ.
+int largestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 256;
+    int most = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        most = std::max(most, std::abs(a[i] - b[i]));
+    return most;
+}
+
+// A picture with smooth changes, flat areas and sharp edges, 37 x 23 pixels.
+const char* const magickPicture =
+    "-size 37x23 gradient:red-blue -swirl 90 -fill '#30c060' -draw 'rectangle 4,3 30,9' "
+    "-fill white -draw 'rectangle 10,14 12,20'";
+
 }  // namespace
 
 TEST(Bitmap, TwentyFourBitsWithAndWithoutFileHeader)
@@ -264,7 +308,7 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
 
     // Compressed, unknown depth, empty or absurd sizes: conversion errors.
     DibLayout compressed = paletteSpec(8, 4, 4);
-    compressed.compression = 1;
+    compressed.compression = 2;  // run-length 4 bits on an 8-bit bitmap
     std::string twoBits = writeDib(paletteSpec(8, 4, 4));
     twoBits.replace(28, 2, u16(2));
     DibLayout empty = paletteSpec(8, 4, 4);
@@ -320,6 +364,99 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
             auto image = decode(whole.substr(0, cut));
             EXPECT_EQ(boxes.boxes().size(), image ? 0u : 1u);
         }
+    }
+}
+
+TEST(Bitmap, WhatOtherProgramsWrite)
+{
+    // Run-length 8 bits as ImageMagick writes it, and bit-field bitmaps made
+    // from its version-5 files by moving the masks behind a 40-byte header.
+    const std::string dir = makeScratchDir("bmp-magick");
+    struct Case {
+        const char* name;
+        const char* options;
+        int bits;
+        bool reheader;
+    };
+    const Case cases[] = {
+        {"rle8", "-colors 200 -type palette -compress RLE BMP3:", 8, false},
+        {"rgb565", "-type TrueColor -define bmp:subtype=RGB565 BMP:", 16, true},
+        {"rgb555", "-type TrueColor -define bmp:subtype=RGB555 BMP:", 16, true},
+        {"xrgb8888", "-define bmp:subtype=XRGB8888 BMP:", 32, true},
+        {"argb8888", "-alpha set -define bmp:subtype=ARGB8888 BMP:", 32, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name + ".bmp";
+        magick(std::string(magickPicture) + " " + c.options + path);
+        std::string file = readFile(path);
+        ASSERT_GT(file.size(), 138u);
+        const uint32_t compression = static_cast<uint8_t>(file[30]);
+        EXPECT_EQ(compression, c.reheader ? 3u : 1u);
+        EXPECT_EQ(file[28], c.bits);
+        if (c.reheader) {
+            const uint32_t offset = static_cast<uint8_t>(file[10]) | static_cast<uint8_t>(file[11]) << 8;
+            file = file.substr(0, 10) + u32(66) + u32(40) + file.substr(18, 36) + file.substr(54, 12) +
+                   file.substr(offset);
+        }
+        const std::vector<uint8_t> expected = magickRowsBottomUp(path, 37);
+        for (bool bare : {false, true}) {
+            auto image = bare ? decode(file.substr(14)) : decode(file);
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->width, 37);
+            EXPECT_EQ(image->height, 23);
+            EXPECT_EQ(largestDifference(image->pixels, expected), 0) << "5- and 6-bit channels too";
+        }
+    }
+}
+
+TEST(Bitmap, RunLengthCodes)
+{
+    // Palette index i is (i, 10 + i, 20 + i); '.' in the expected rows is a
+    // pixel the stream never wrote (black). Rows are given bottom first.
+    struct Case {
+        const char* name;
+        int bits;
+        int width, height;
+        std::vector<uint8_t> stream;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"rle8 run, absolute with pad, end of line, delta, end", 8, 5, 3,
+         {3, 1, 0, 0, 0, 3, 4, 5, 6, 0, 0, 2, 1, 1, 1, 7, 0, 1, 2, 2},
+         {"111..", "456..", "....7"}},
+        {"rle8 runs clipped at the right edge and the top", 8, 3, 2,
+         {9, 2, 0, 0, 0, 2, 0, 5, 4, 3, 0, 0, 4, 6},
+         {"222", "..."}},
+        {"rle4 nibbles alternate, odd absolute run padded", 4, 6, 2,
+         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 1, 0x70},
+         {"12121.", "3457.."}},
+        {"rle4 delta past the top and a stream cut short", 4, 4, 2,
+         {2, 0x99, 0, 2, 1, 9, 1, 0x11, 0, 5, 0x12}, {"99..", "...."}},
+        {"an absolute run longer than the data left", 8, 4, 1, {0, 4, 1, 2}, {"...."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DibLayout layout = paletteSpec(c.bits, c.width, c.height);
+        for (size_t i = 0; i < layout.palette.size(); ++i)
+            layout.palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(10 + i), static_cast<uint8_t>(20 + i)};
+        layout.values.clear();
+        layout.height = 0;  // the rows below are replaced by the stream
+        layout.compression = c.bits == 8 ? 1 : 2;
+        std::string file = writeDib(layout);
+        file.replace(22, 4, u32(static_cast<uint32_t>(c.height)));
+        file += std::string(c.stream.begin(), c.stream.end());
+        auto image = decode(file);
+        ASSERT_TRUE(image);
+        std::vector<uint8_t> expected;
+        for (const std::string& row : c.rows)
+            for (char p : row) {
+                const int i = p == '.' ? -1 : std::stoi(std::string(1, p), nullptr, 16);
+                expected.insert(expected.end(), {static_cast<uint8_t>(i < 0 ? 0 : i),
+                                                 static_cast<uint8_t>(i < 0 ? 0 : 10 + i),
+                                                 static_cast<uint8_t>(i < 0 ? 0 : 20 + i)});
+            }
+        EXPECT_EQ(image->pixels, expected);
     }
 }
 
@@ -423,10 +560,70 @@ TEST(Tga, DamagedDataStaysInsideThePicture)
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<uint8_t>((i / 8) * 31);
     const std::string good = writeTga(6, 5, 4, pixels, true);
-    for (size_t n = 18; n <= good.size(); ++n) {
+    for (size_t n = 19; n <= good.size(); ++n) {
         auto any = decodeTga(bytesOf(good), n);
         ASSERT_TRUE(any);
         EXPECT_EQ(any->pixels.size(), pixels.size());
+    }
+}
+
+TEST(Tga, WhatOtherProgramsWrite)
+{
+    // ImageMagick's files, raw and run-length, and the raw one given a colour
+    // map it does not use; each as ImageMagick itself decodes it. Both keep
+    // the rows in file order.
+    const std::string dir = makeScratchDir("tga-magick");
+    struct Case {
+        const char* name;
+        const char* options;
+        size_t mapEntries;  // a colour map of this many 24-bit entries is put in front of the pixels
+    };
+    const Case cases[] = {
+        {"raw", "-compress None", 0},
+        {"run-length", "-compress RLE", 0},
+        {"raw with a colour map", "-compress None", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/case.tga";
+        magick(std::string(magickPicture) + " -alpha off -type TrueColor " + c.options + " " + path);
+        const std::string inFileOrder = magick(path + " -depth 8 rgb:-");
+        const std::vector<uint8_t> expected(inFileOrder.begin(), inFileOrder.end());
+        std::string file = readFile(path);
+        ASSERT_GT(file.size(), 18u);
+        ASSERT_EQ(file[16], 24);
+        if (c.mapEntries > 0) {
+            file[1] = 1;
+            file.replace(5, 3, u16(static_cast<unsigned>(c.mapEntries)) + std::string{24});
+            file.insert(18 + static_cast<uint8_t>(file[0]), std::string(c.mapEntries * 3, '\x7F'));
+        }
+        auto image = decodeTga(bytesOf(file), file.size());
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->channels, 3);
+        EXPECT_EQ(largestDifference(image->pixels, expected), 0);
+    }
+
+    // Grey and colour-mapped pictures give nothing at any depth; a header
+    // that its data could not describe at its densest gives nothing either,
+    // one byte more and it decodes.
+    const auto head = [](int type, int width, int height, int bits) {
+        return std::string{0, 0, static_cast<char>(type)} + std::string(9, '\0') + u16(width) + u16(height) +
+               std::string{static_cast<char>(bits), 0};
+    };
+    for (int type : {1, 3, 9, 11})
+        EXPECT_FALSE(decodeTga(bytesOf(head(type, 2, 2, 16) + std::string(8, '\x1F')), 26)) << type;
+    struct Dense {
+        int type, width, height, bits;
+        size_t fewest;  // bytes of data that can just describe the picture
+    };
+    for (const Dense& d : {Dense{2, 100, 10, 24, 2998}, Dense{2, 7, 3, 16, 41}, Dense{10, 300, 2, 24, 17},
+                           Dense{10, 16384, 16384, 32, 5 * 2097151 + 1}}) {
+        SCOPED_TRACE(std::to_string(d.type) + ": " + std::to_string(d.width) + " x " + std::to_string(d.height));
+        const std::string all = head(d.type, d.width, d.height, d.bits) + std::string(d.fewest, '\x01');
+        EXPECT_FALSE(decodeTga(bytesOf(all), all.size() - 1));
+        if (d.width < 1000) {
+            EXPECT_TRUE(decodeTga(bytesOf(all), all.size()));
+        }
     }
 }
 
@@ -465,7 +662,7 @@ TEST(Jpeg, ColourGreyProgressiveAndDamaged)
         EXPECT_NEAR(greyImage->pixels[row * 24 + 5], (7 - row) * 30 + 10, 3) << "row " << row;
     EXPECT_TRUE(boxes.boxes().empty());
 
-    // Damaged streams: a message, no picture, and the process goes on.
+    // Fatal damage: a message, no picture, and the process goes on.
     const std::string good = writeJpeg(16, 16, 3, colour);
     std::string notJpeg = good;
     notJpeg[0] = 0;
@@ -473,10 +670,7 @@ TEST(Jpeg, ColourGreyProgressiveAndDamaged)
     const size_t sof = good.find("\xFF\xC0");
     ASSERT_NE(sof, std::string::npos);
     huge.replace(sof + 5, 4, std::string{0x4E, 0x20, 0x4E, 0x20});  // 20000 x 20000
-    std::string corrupt = good;
-    for (size_t i = good.size() / 2; i < good.size() - 2; i += 3)
-        corrupt[i] = static_cast<char>(0xFF);
-    for (const std::string& bad : {good.substr(0, good.size() / 2), notJpeg, huge, corrupt, std::string("\xFF\xD8")}) {
+    for (const std::string& bad : {notJpeg, huge, std::string("\xFF\xD8")}) {
         boxes.clear();
         EXPECT_FALSE(decodeJpeg(bytesOf(bad), bad.size()));
         ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -496,6 +690,45 @@ TEST(Jpeg, ColourGreyProgressiveAndDamaged)
     EXPECT_EQ(fromFile->pixels, greyImage->pixels);
     EXPECT_FALSE(loadJpegImage((dir + "/missing.jpg").c_str()));
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can't load JPG image!"});
+}
+
+TEST(Jpeg, WhatOtherProgramsWrite)
+{
+    // Files as ImageMagick writes them, some damaged the way real files are;
+    // libjpeg recovers from the damage and the result matches ImageMagick's
+    // own decode of the same file.
+    BoxRecorder boxes;
+    const std::string dir = makeScratchDir("jpeg-magick");
+    const std::string rgbPath = dir + "/rgb.jpg";
+    magick(std::string(magickPicture) + " -quality 95 " + rgbPath);
+    const std::string rgb = readFile(rgbPath);
+    const size_t scan = rgb.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    struct Case {
+        const char* name;
+        std::string file;  // empty: ImageMagick writes it with the options below
+        const char* options;
+    };
+    const Case cases[] = {
+        {"cmyk, Adobe inverted", "", "-colorspace CMYK"},
+        {"stray bytes before a marker", rgb.substr(0, scan) + "\x01\x02\x03" + rgb.substr(scan), ""},
+        {"stray bytes before the end", rgb.substr(0, rgb.size() - 2) + "junk" + rgb.substr(rgb.size() - 2), ""},
+        {"cut short", rgb.substr(0, rgb.size() * 2 / 3), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/case.jpg";
+        if (c.file.empty())
+            magick(std::string(magickPicture) + " -quality 95 " + c.options + " " + path);
+        else
+            writeFile(path, c.file);
+        const std::string bytes = readFile(path);
+        auto image = decodeJpeg(bytesOf(bytes), bytes.size());
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->channels, 3);
+        EXPECT_LE(largestDifference(image->pixels, magickRowsBottomUp(path, 37)), 2);
+    }
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST(Texture, DecoderIsChosenByName)

@@ -161,14 +161,35 @@ TEST(Rgbe, SizesAreCheckedBeforeAllocation)
     EXPECT_EQ(decodeBytes(header + resolution(-5, 3)).width, 0);
     EXPECT_EQ(decodeBytes(header + resolution(5, 0)).width, 0);
     EXPECT_EQ(decodeBytes(header + "-Y 99999999999999999999 +X 1\n").width, 0);
-    // A big picture with no data at all is damage, not a picture of zeros.
-    EXPECT_EQ(decodeBytes(header + resolution(4096, 4096)).width, 0);
-    // A modest one with its data missing is kept, zero-filled.
-    RgbeImage missing = decodeBytes(header + resolution(64, 64));
-    ASSERT_EQ(missing.width, 64);
-    ASSERT_EQ(missing.pixels.size(), 64u * 64u * 3u);
-    for (float value : missing.pixels)
-        ASSERT_EQ(value, 0.0f);
+    // A header whose data could not describe its pixels even at the densest
+    // encoding is damage, not a picture of zeros; one byte less than the
+    // fewest decides. Densest: 4 bytes a flat pixel; a run-length scanline of
+    // 4 + 4 x 2 bytes per 127 pixels.
+    struct Case {
+        int height, width;
+        size_t fewest;
+    };
+    // 8 MiB claiming 16384 x 16384 (3 GiB of floats) is refused at once.
+    EXPECT_EQ(decodeBytes(header + resolution(16384, 16384) + std::string(8u << 20, '\x40')).width, 0);
+    for (const Case& c : {Case{64, 64, 64u * 12},
+                          Case{3, 127, 3u * 12}, Case{3, 128, 3u * 20}, Case{5, 4, 5u * 4 * 4},
+                          Case{2, 40000, 2u * 40000 * 4}}) {
+        SCOPED_TRACE(std::to_string(c.height) + " x " + std::to_string(c.width));
+        const std::string head = header + resolution(c.height, c.width);
+        EXPECT_EQ(decodeBytes(head + std::string(c.fewest - 1, '\x40')).width, 0);
+        const RgbeImage kept = decodeBytes(head + std::string(c.fewest, '\x40'));
+        EXPECT_EQ(kept.width, c.width);
+        EXPECT_EQ(kept.pixels.size(), static_cast<size_t>(c.width) * c.height * 3);
+    }
+    // Cut short where the rule allows: what is there decodes, the rest is zero.
+    std::string flatRow;
+    for (int i = 0; i < 64; ++i)
+        flatRow += bytes({128, 64, 32, 129});
+    RgbeImage cut = decodeBytes(header + resolution(3, 64) + flatRow);
+    ASSERT_EQ(cut.height, 3);
+    expectPixel(cut, 63, 0, 1.0f, 0.5f, 0.25f);
+    expectPixel(cut, 0, 1, 0.0f, 0.0f, 0.0f);
+    EXPECT_FALSE(cut.complete);
 }
 
 TEST(Rgbe, FlatAndEncodedPaths)
@@ -236,7 +257,7 @@ TEST(Rgbe, FlatAndEncodedPaths)
     expectPixel(zero, 0, 1, 0.0f, 0.0f, 0.0f);
 
     // Runs and literals longer than what is left of the component stop it.
-    RgbeImage longRun = decodeBytes(header + resolution(1, 8) + bytes({2, 2, 0, 8, 128 + 9, 1}));
+    RgbeImage longRun = decodeBytes(header + resolution(1, 8) + bytes({2, 2, 0, 8, 128 + 9, 1}) + std::string(6, '\0'));
     expectPixel(longRun, 7, 0, 0.0f, 0.0f, 0.0f);
     RgbeImage longLiteral = decodeBytes(header + resolution(1, 8) + bytes({2, 2, 0, 8, 9}) + std::string(40, '\x40'));
     expectPixel(longLiteral, 7, 0, 0.0f, 0.0f, 0.0f);

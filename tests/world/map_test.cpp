@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "world/camera.h"
@@ -323,4 +326,36 @@ TEST_F(LevelFile, OverlongLineIsReadInPieces)
     EXPECT_EQ(world->pieceCount, 1);
     ASSERT_EQ(levelLights.lightCount, 1);
     expectVector(levelLights.lightPositions[0], 7, 8, 9);
+}
+
+TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
+{
+    std::filesystem::create_directories("Data/Maps");
+    std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt");
+    auto world = freshWorld();
+    world->loadLevel("Data/Maps/Map.txt");
+    EXPECT_EQ(world->pieceCount, 0);
+    EXPECT_EQ(world->hitPoints, 1000) << "the level is assembled from what was read";
+    const std::vector<std::string> texts = boxes.texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                         "The map file is larger than 8 MiB; only its first 8 MiB are read."),
+              1);
+}
+
+TEST_F(LevelFile, TheCheckerFailsOnlyWhenSomethingNeededIsMissing)
+{
+    const char* binaryDir = std::getenv("PLEMOX_BINARY_DIR");
+    if (!binaryDir)
+        GTEST_SKIP() << "run through CTest";
+    const auto check = [&](const std::string& file) {
+        return std::system((std::string(binaryDir) + "/tools/inspect/plemox-inspect " + file + " >/dev/null 2>&1").c_str());
+    };
+    EXPECT_EQ(check(gameDir() + "/Data/Maps/Map.txt"), 0);
+    EXPECT_EQ(check(gameDir() + "/Data/mat01.plemoxmat"), 0);
+    writeFile("Data/Maps/Map.txt", "static Tabel at 1 2 3 rot 0 0 0\nLight Gorvik a 1 2 3\n");
+    EXPECT_EQ(check("Data/Maps/Map.txt"), 0) << "warnings only";
+    writeFile("Data/Maps/Map.txt", "static Crate at 1 2 3 rot 0 0 0\n");
+    EXPECT_NE(check("Data/Maps/Map.txt"), 0) << "Crate.3DS is missing";
+    writeFile("Data/m.plemoxmat", "_DIFFUSE_MAP Data/none.hdr\n");
+    EXPECT_NE(check("Data/m.plemoxmat"), 0);
 }

@@ -1,8 +1,10 @@
-// plemox-inspect: prints what the game's own loaders make of an asset file
-// (3DS model, BMP, TGA, JPEG or Radiance RGBE picture). It needs no OpenGL
-// context and shows no dialogs: the loaders' message boxes go to standard
-// error. Exit status 0 when the file was read, 1 when it could not be, 2 for
-// wrong usage or a file of unknown kind.
+// plemox-inspect: prints what the game's own loaders and parsers make of a
+// file: an asset (3DS model, BMP, TGA, JPEG or Radiance RGBE picture), the map
+// (".txt") or a material (".plemoxmat"). It needs no OpenGL context and shows
+// no dialogs: the message boxes go to standard error. Exit status 0 when the
+// file was read and everything the game needs from it is there, 1 when it
+// could not be read or something it names is missing, 2 for wrong usage or a
+// file of unknown kind.
 #include <algorithm>
 #include <cctype>
 #include <cfloat>
@@ -16,11 +18,15 @@
 #include "assets/image.h"
 #include "assets/model3ds.h"
 #include "assets/rgbe.h"
+#include "core/text.h"
+#include "core/textlines.h"
 #include "platform/platform.h"
+#include "render/material.h"
+#include "world/world.h"
 
 namespace {
 
-enum class Kind { Unknown, Model, Bitmap, Targa, Jpeg, Rgbe };
+enum class Kind { Unknown, Model, Bitmap, Targa, Jpeg, Rgbe, Map, Material };
 
 // Message boxes seen while loading; an "Error"/"ERROR" caption marks failure.
 struct BoxLog {
@@ -47,6 +53,10 @@ Kind kindOf(const std::string& name, const std::vector<uint8_t>& bytes)
         return Kind::Jpeg;
     if (bytes.size() >= 2 && bytes[0] == '#' && bytes[1] == '?')
         return Kind::Rgbe;
+    if (endsWith(name, ".plemoxmat"))
+        return Kind::Material;
+    if (endsWith(name, ".txt"))
+        return Kind::Map;
     if (endsWith(name, ".3ds"))
         return Kind::Model;
     if (endsWith(name, ".bmp") || endsWith(name, ".dib"))
@@ -65,13 +75,13 @@ bool drawnBounds(const Object3DS& object, ObjectBox& box)
 {
     bool any = false;
     box = {-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
-    const size_t count = std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
+    const size_t count = usableVertexCount(object);
     for (const Face3DS& face : object.faces) {
-        if (face.a >= count || face.b >= count || face.c >= count)
+        if (!usesOnlyVertices(face, count))
             continue;
         for (uint32_t k : {face.a, face.b, face.c}) {
-            const Vector3& v = object.vertices[k];
-            const float p[3] = {v.x, v.z, -v.y};
+            const Vector3 d = fileToDrawing(object.vertices[k]);
+            const float p[3] = {d.x, d.y, d.z};
             box.minX = std::min(box.minX, p[0]);
             box.minY = std::min(box.minY, p[1]);
             box.minZ = std::min(box.minZ, p[2]);
@@ -201,13 +211,170 @@ int inspectRgbe(std::vector<uint8_t>& bytes)
     return 0;
 }
 
+
+// The game folder a data file belongs to: the part of its path before the
+// last "Data/", where the game's relative names ("Data/Models/...") start;
+// the working directory when the path has none.
+std::string gameFolderOf(const std::string& path)
+{
+    const size_t at = path.rfind("Data/");
+    return at == std::string::npos ? std::string() : path.substr(0, at);
+}
+
+bool fileReadable(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+// The map through the game's own line handling: pieces by kind with their
+// material slots, lights, bottles and the start, and what will go wrong.
+int inspectMap(const std::string& path)
+{
+    std::string text;
+    // The game reads at most 8 MiB of a map.
+    const TextFileStatus status = readTextFile(path.c_str(), 8u << 20, text);
+    if (status == TextFileStatus::Unreadable) {
+        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        return 1;
+    }
+    if (status == TextFileStatus::CutOff)
+        std::printf("warning: larger than 8 MiB; the game reads only the first 8 MiB\n");
+    auto world = std::make_unique<World>();
+    levelLights.lightCount = 0;
+    std::vector<int> pieceLines;
+    int lineNumber = 1;
+    int warnings = 0;
+    bool startGiven = false;
+    forEachTextLine(text, [&](const char* line) {
+        const int pieces = world->pieceCount;
+        const int bottles = world->bottleTotal;
+        if (!handleMapLine(*world, line)) {
+            std::printf("warning: line %d: beyond the 1024-piece or 255-light limit, ignored\n", lineNumber);
+            ++warnings;
+        }
+        if (world->pieceCount > pieces)
+            pieceLines.push_back(lineNumber);
+        if (world->bottleTotal > bottles && world->pieceCount == pieces) {
+            std::printf("warning: line %d: counts a bottle that no piece carries; the last bottle can never "
+                        "be collected\n", lineNumber);
+            ++warnings;
+        }
+        startGiven = startGiven || contains(line, "PlayerStart");
+        const size_t length = std::strlen(line);
+        if (length > 0 && line[length - 1] == '\n')
+            ++lineNumber;
+    });
+
+    // Pieces grouped by kind, in the order the map first names them.
+    struct Group {
+        const PieceKind* kind;
+        int count = 0;
+        bool slots[9] = {};
+    };
+    std::vector<Group> groups;
+    for (int i = 0; i < world->pieceCount; ++i) {
+        const LevelPiece& piece = world->pieces[i];
+        const PieceKind* kind = findPieceKind(piece.name);
+        if (!kind) {
+            std::printf("warning: line %d: \"%s\" matches no kind of piece: it has no geometry\n", pieceLines[i],
+                        piece.name);
+            ++warnings;
+        }
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.kind == kind; });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), Group{kind});
+        ++group->count;
+        group->slots[materialIndexFromName(piece.name)] = true;
+    }
+    std::printf("map %s: %d pieces, %d lights, %d bottles\n", path.c_str(), world->pieceCount, levelLights.lightCount,
+                world->bottleTotal);
+    int missing = 0;
+    const std::string base = gameFolderOf(path);
+    for (const Group& group : groups) {
+        std::printf("  %-16s %4d  material slots", group.kind ? group.kind->keyword : "(no kind)", group.count);
+        for (int slot = 0; slot < 9; ++slot)
+            if (group.slots[slot])
+                std::printf(" %d", slot);
+        std::printf("\n");
+        if (!group.kind)
+            continue;
+        for (const char* file : {group.kind->modelFile, group.kind->collisionModelFile}) {
+            if (file && !fileReadable(base + file)) {
+                std::printf("error: model file %s%s is missing\n", base.c_str(), file);
+                ++missing;
+            }
+        }
+    }
+    for (int i = 0; i < levelLights.lightCount; ++i)
+        std::printf("  light %3d at %g %g %g\n", i + 1, levelLights.lightPositions[i].x, levelLights.lightPositions[i].y,
+                    levelLights.lightPositions[i].z);
+    for (int i = 0; i < world->pieceCount; ++i)
+        if (findPieceKind(world->pieces[i].name) && findPieceKind(world->pieces[i].name)->isCollectible)
+            std::printf("  bottle at %g %g %g\n", world->pieces[i].position.x, world->pieces[i].position.y,
+                        world->pieces[i].position.z);
+    std::printf("  start at %g %g %g%s\n", world->playerStart.x, world->playerStart.y, world->playerStart.z,
+                startGiven ? "" : " (no PlayerStart line)");
+    std::printf("%d warning%s, %d missing file%s\n", warnings, warnings == 1 ? "" : "s", missing,
+                missing == 1 ? "" : "s");
+    return missing > 0 ? 1 : 0;
+}
+
+// A material through the game's own reader: its maps, shading mode and
+// parameters, and whether each map can be read.
+int inspectMaterial(const std::string& path)
+{
+    auto material = std::make_unique<Material>();
+    if (!readMaterialFile(path, *material)) {
+        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        return 1;
+    }
+    const char* shading = material->shading == BlinnShading   ? "Blinn"
+                          : material->shading == PhongShading ? "Phong"
+                                                              : "none (drawn without a program)";
+    std::printf("material %s: \"%s\", shading %d, %s\n", path.c_str(), material->name, material->shading,
+                shading);
+    std::printf("  shininess %g, tiling %g, parallax %g x %g, offset %g\n", material->shininess,
+                material->tiling, material->parallaxSizeX, material->parallaxSizeY, material->parallaxOffset);
+    const std::string base = gameFolderOf(path);
+    int problems = 0;
+    const std::pair<const char*, const char*> maps[] = {{"_DIFFUSE_MAP", material->diffuseMapPath},
+                                                        {"_NORMAL_MAP", material->normalMapPath},
+                                                        {"_HEIGHT_MAP", material->heightMapPath},
+                                                        {"_SPECULAR_MAP", material->specularMapPath}};
+    for (const auto& map : maps) {
+        if (map.second[0] == '\0') {
+            std::printf("error: %s is not given\n", map.first);
+            ++problems;
+            continue;
+        }
+        RgbeImage image;
+        const std::string file = base + map.second;
+        if (!loadRgbeFile(file.c_str(), image)) {
+            std::printf("error: %s %s is missing\n", map.first, file.c_str());
+            ++problems;
+        } else if (image.width == 0) {
+            std::printf("error: %s %s is unreadable (no usable resolution)\n", map.first, file.c_str());
+            ++problems;
+        } else {
+            std::printf("  %-14s %s, %d x %d%s\n", map.first, map.second, image.width, image.height,
+                        image.complete ? "" : " (damaged: partly black)");
+        }
+    }
+    return problems > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: plemox-inspect <file>\n"
-                             "  prints what the game reads from a 3DS, BMP, TGA, JPEG or RGBE file\n");
+                             "  prints what the game reads from a 3DS, BMP, TGA, JPEG or RGBE file,\n"
+                             "  the map (.txt) or a material (.plemoxmat)\n");
         return 2;
     }
     setMessageBoxResponder([](const MessageBoxRequest& request) {
@@ -217,6 +384,10 @@ int main(int argc, char** argv)
         return static_cast<int>(IDOK);
     });
     const std::string name = argv[1];
+    if (kindOf(name, {}) == Kind::Map)
+        return inspectMap(name);
+    if (kindOf(name, {}) == Kind::Material)
+        return inspectMaterial(name);
     std::vector<uint8_t> bytes;
     if (!readFileBytes(name.c_str(), bytes)) {
         std::fprintf(stderr, "cannot open %s\n", name.c_str());
@@ -228,6 +399,8 @@ int main(int argc, char** argv)
     case Kind::Targa: return inspectTarga(bytes);
     case Kind::Jpeg: return inspectJpeg(bytes);
     case Kind::Rgbe: return inspectRgbe(bytes);
+    case Kind::Map:
+    case Kind::Material:
     case Kind::Unknown: break;
     }
     std::fprintf(stderr, "%s: not a 3DS, BMP, TGA, JPEG or RGBE file\n", name.c_str());
