@@ -123,10 +123,10 @@ TEST(Bitmap, PaletteDepthsAndShortHeaders)
                 d.coreHeader = core;
                 d.bare = bare;
                 auto image = decode(writeDib(d));
-                ASSERT_TRUE(image) << bits << " bits, core " << core << ", bare " << bare;
-                EXPECT_EQ(image->width, 13);
-                EXPECT_EQ(image->height, 3);
-                EXPECT_EQ(image->pixels, expectedRgb(d)) << bits << " bits, core " << core << ", bare " << bare;
+                SCOPED_TRACE(testing::Message() << bits << " bits, core " << core << ", bare " << bare);
+                ASSERT_TRUE(image);
+                EXPECT_EQ((std::vector<int>{image->width, image->height}), (std::vector<int>{13, 3}));
+                EXPECT_EQ(image->pixels, expectedRgb(d));
             }
     // A bare 4-bit bitmap with a table of 3 colours: pixels follow the 3 entries.
     DibLayout few = paletteSpec(4, 5, 2);
@@ -149,20 +149,10 @@ TEST(Bitmap, PaletteDepthsAndShortHeaders)
 TEST(Bitmap, DirectDepthsAndTopDownRows)
 {
     BoxRecorder boxes;
-    DibLayout sixteen;
-    sixteen.bits = 16;
-    sixteen.width = 3;
-    sixteen.height = 2;
-    sixteen.values = {0x7FFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x4210};
-    DibLayout thirtyTwo;
-    thirtyTwo.bits = 32;
-    thirtyTwo.width = 2;
-    thirtyTwo.height = 2;
-    thirtyTwo.values = {0x112233, 0x445566, 0x778899, 0xAABBCC};
-    DibLayout twentyFour;
-    twentyFour.bits = 24;
-    twentyFour.width = 5;
-    twentyFour.height = 4;
+    // Bits, width, height, no palette, values.
+    const DibLayout sixteen{16, 3, 2, {}, {0x7FFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x4210}};
+    const DibLayout thirtyTwo{32, 2, 2, {}, {0x112233, 0x445566, 0x778899, 0xAABBCC}};
+    DibLayout twentyFour{24, 5, 4, {}, {}};
     for (uint32_t i = 0; i < 20; ++i)
         twentyFour.values.push_back(i * 0x0A0B0C + 0x010203);
     for (const DibLayout& up : {sixteen, thirtyTwo, twentyFour, paletteSpec(8, 5, 4)}) {
@@ -265,20 +255,15 @@ TEST(Tga, UncompressedRunLengthAndSixteenBits)
         for (const std::string& file : {raw, rle}) {
             auto image = tga(file);
             ASSERT_TRUE(image);
-            EXPECT_EQ(image->channels, channels);
-            EXPECT_EQ(image->width, 9);
-            EXPECT_EQ(image->height, 4);
+            EXPECT_EQ((std::vector<int>{image->channels, image->width, image->height}), (std::vector<int>{channels, 9, 4}));
             EXPECT_EQ(image->pixels, pixels) << "every row swapped back to R, G, B";
         }
     }
-    const auto head = [](int type, int width, int bits) {
-        return Bytes().u8(0).u8(0).u8(type).fill(9, 0).u16(width).u16(1).u8(bits).u8(0);
+    const auto head = [](int type, int width, int bits, int idLength = 0) {
+        return Bytes().u8(idLength).u8(0).u8(type).fill(9, 0).u16(width).u16(1).u8(bits).u8(0);
     };
     // 16 bits: 5-5-5 times 8, the top bit ignored; an identification field skipped.
-    Bytes sixteen = head(2, 3, 16).raw("ident").u16(0x7FFF).u16(0xFFFF).u16(0x7C00 | 0x0010);
-    std::string withIdent = sixteen.str();
-    withIdent[0] = 5;
-    auto image16 = tga(withIdent);
+    auto image16 = tga(head(2, 3, 16, 5).raw("ident").u16(0x7FFF).u16(0xFFFF).u16(0x7C00 | 0x0010).str());
     ASSERT_TRUE(image16);
     EXPECT_EQ(image16->channels, 3);
     EXPECT_EQ(image16->pixels, (std::vector<uint8_t>{248, 248, 248, 248, 248, 248, 248, 0, 128}));
