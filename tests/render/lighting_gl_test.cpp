@@ -188,17 +188,16 @@ TEST_F(MaterialGl, ProgramFollowsTheShadingKey)
     blinn.load(dir + "/empty.plemoxmat");
     none.load(dir + "/none.plemoxmat");
     expectBoxes(boxes, {});
+    // Each shading its own program and map locations; another shading none.
     EXPECT_NE(phong.program.getUniformLocation("parallaxSize"), -1);
     EXPECT_EQ(phong.program.getUniformLocation("parallaxX"), -1);
-    EXPECT_NE(phong.diffuseMapLocation, -1);
-    EXPECT_NE(phong.specularMapLocation, -1);
-    EXPECT_EQ(phong.diffuseTexture, 0u);
     EXPECT_NE(blinn.program.getUniformLocation("parallaxX"), -1);
-    EXPECT_NE(blinn.normalsMapLocation, -1);
-    EXPECT_NE(blinn.heightMapLocation, -1);
+    for (const Material* m : {&phong, &blinn})
+        for (int location : {m->diffuseMapLocation, m->normalsMapLocation, m->heightMapLocation, m->specularMapLocation})
+            EXPECT_NE(location, -1);
     EXPECT_EQ(none.program.program, 0u);
     EXPECT_EQ(none.diffuseMapLocation, -1);
-    EXPECT_EQ(none.diffuseTexture, 0u) << "a missing map leaves the texture 0";
+    EXPECT_EQ(none.diffuseTexture + phong.diffuseTexture, 0u) << "a missing map leaves the texture 0";
     GLint current = -1, active = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     EXPECT_EQ(current, 0) << "load ends with no program current";

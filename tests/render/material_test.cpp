@@ -195,13 +195,9 @@ TEST(MaterialBind, EachShadingHandsItsValuesToTheProgram)
     shaderGl.glUniform3fARB = recordUniform3f;
     shaderGl.glUniform1iARB = recordUniform1i;
     const Camera camera{Vector3(4, 5, 6), Vector3(0, 0, 0), Vector3(0, 1, 0)};
-    Material material;
+    const auto owned = parse("_PARALLAXSIZEX 0.02\n_PARALLAXSIZEY 0.04\n_PARALLAXOFFSET -0.01\n_SHININESS 16\n_TILING 2");
+    Material& material = *owned;
     material.program.program = 9;
-    material.parallaxSizeX = 0.02f;
-    material.parallaxSizeY = 0.04f;
-    material.parallaxOffset = -0.01f;
-    material.shininess = 16.0f;
-    material.tiling = 2.0f;
     material.diffuseMapLocation = 21;
     material.normalsMapLocation = 22;
     material.heightMapLocation = 23;
