@@ -61,7 +61,6 @@ TEST(Config, LineRules)
         {"PLEMOX_WINDOW_HEIGHT 2147483647\n", 640, 2147483647, 32},
         // A zero byte ends what the line reader hands over.
         {std::string("PLEMOX_WINDOW_WIDTH 1\0PLEMOX_WINDOW_HEIGHT 2\n", 45), 1, 480, 32},
-        {std::string(10000, '#') + "\nPLEMOX_WINDOW_HEIGHT 720\n", 640, 720, 32},
     };
     for (const auto& c : cases) {
         EngineConfig values;
