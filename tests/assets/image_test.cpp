@@ -138,11 +138,12 @@ TEST(Bitmap, PaletteDepthsAndShortHeaders)
     auto fewImage = decode(writeDib(few));
     ASSERT_TRUE(fewImage);
     EXPECT_EQ(fewImage->pixels, expectedRgb(few));
-    // An index past the table reads black.
+    // An index at or past the end of the table reads black.
     few.values[0] = 9;
+    few.values[1] = 3;
     auto outside = decode(writeDib(few));
     ASSERT_TRUE(outside);
-    EXPECT_EQ(std::vector<uint8_t>(outside->pixels.begin(), outside->pixels.begin() + 3), std::vector<uint8_t>(3, 0));
+    EXPECT_EQ(std::vector<uint8_t>(outside->pixels.begin(), outside->pixels.begin() + 6), std::vector<uint8_t>(6, 0));
     expectBoxes(boxes, {});
 }
 
