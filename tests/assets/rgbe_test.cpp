@@ -134,14 +134,6 @@ TEST(Rgbe, HeaderAndSizeRules)
     ASSERT_EQ(missing.width, 64);
     EXPECT_EQ(missing.pixels, std::vector<float>(64 * 64 * 3, 0.0f));
     EXPECT_FALSE(missing.complete);
-
-    std::string text = header + resolution(7, 9);
-    FILE* file = fmemopen(text.data(), text.size(), "rb");
-    int width = 0, height = 0;
-    EXPECT_TRUE(readRgbeHeader(file, width, height));
-    EXPECT_EQ(width, 9);
-    EXPECT_EQ(height, 7);
-    std::fclose(file);
 }
 
 TEST(Rgbe, FlatAndEncodedPaths)

@@ -154,20 +154,3 @@ TEST_F(MeshListGl, EmptyModelsMissingCoordinatesAndBadFaces)
     expectAt(vertices[5], 0, 0, -1);
     glDeleteLists(model.displayList, 1);
 }
-
-TEST_F(MeshListGl, DrawnListCoversItsPixels)
-{
-    // A quad in the drawing plane y = 0 seen from above fills the middle of
-    // the window in the tangent colour.
-    MeshObject quad;
-    quad.name = "Quad";
-    quad.vertices = {{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}, {-2, 2, 0}};
-    quad.faces = {{0, 1, 2}, {0, 2, 3}};
-    Model3DS model = load({quad});
-    buildDisplayList(model, 1.0f, true);
-    glRotatef(90, 1, 0, 0);  // look down the drawing y axis
-    glCallList(model.displayList);
-    EXPECT_EQ(pixelAt(128, 128), (std::vector<uint8_t>{255, 0, 0}));
-    EXPECT_EQ(pixelAt(5, 5), (std::vector<uint8_t>{0, 0, 0}));
-    glDeleteLists(model.displayList, 1);
-}
