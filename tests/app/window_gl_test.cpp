@@ -16,32 +16,21 @@ TEST(WindowCreation, RefusedSizesAndFullScreenFallback)
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no display";
     BoxRecorder boxes;
-
+    const ExpectedBox refused{"Window Creation Error.", "ERROR", MB_OK | MB_ICONEXCLAMATION};
     EXPECT_FALSE(createGameWindow(gameTitle, 0, 480, 32, false));
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "Window Creation Error.");
-    EXPECT_EQ(boxes.boxes()[0].caption, "ERROR");
-    EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_FALSE(windowState.windowCreated);
     EXPECT_FALSE(windowState.classRegistered);
-
-    boxes.clear();
     EXPECT_FALSE(createGameWindow(gameTitle, 100000, 100000, 32, false));
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "Window Creation Error.");
+    expectBoxes(boxes, {refused, refused});
 
     // The test display (1280 x 1024) has no 1111 x 777 mode: the fallback
     // question, answered No, closes the program.
     boxes.clear();
     boxes.answer(IDNO);
     EXPECT_FALSE(createGameWindow(gameTitle, 1111, 777, 32, true));
-    ASSERT_EQ(boxes.boxes().size(), 2u);
-    EXPECT_EQ(boxes.boxes()[0].text,
-              "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Drun GL");
-    EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_YESNO | MB_ICONEXCLAMATION));
-    EXPECT_EQ(boxes.boxes()[1].text, "Program Will Now Close.");
-    EXPECT_EQ(boxes.boxes()[1].type, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
+    expectBoxes(boxes, {{"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
+                         "Drun GL", MB_YESNO | MB_ICONEXCLAMATION},
+                        {"Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP}});
     EXPECT_EQ(config.windowWidth, 1111) << "the creation arguments become the configured size";
     destroyGameWindow();
     EXPECT_FALSE(windowState.classRegistered);

@@ -30,61 +30,52 @@ TEST(WindowMessages, MouseActivationAndClose)
     handleWindowMessage({WindowMessageKind::MouseMove, 0, static_cast<intptr_t>(0x0001FFFF)});
     EXPECT_FLOAT_EQ(windowState.mouseX, 65535.0f);
     EXPECT_FLOAT_EQ(windowState.mouseY, 1.0f);
-
     handleWindowMessage({WindowMessageKind::LeftButtonDown, 0, 0});
     EXPECT_TRUE(windowState.leftButtonDown);
     handleWindowMessage({WindowMessageKind::LeftButtonUp, 0, 0});
     EXPECT_FALSE(windowState.leftButtonDown);
-
     handleWindowMessage({WindowMessageKind::Activate, 0x00010000, 0});
     EXPECT_FALSE(windowState.windowActive) << "minimised";
     handleWindowMessage({WindowMessageKind::Activate, 0x00000001, 0});
     EXPECT_TRUE(windowState.windowActive);
 
-    WindowMessage drained;
-    while (peekMessage(drained)) {
+    WindowMessage message;
+    while (peekMessage(message)) {
     }
     handleWindowMessage({WindowMessageKind::Close, 0, 0});
-    WindowMessage quit;
-    ASSERT_TRUE(peekMessage(quit));
-    EXPECT_EQ(quit.kind, WindowMessageKind::Quit);
-    EXPECT_EQ(quit.wParam, 0u);
-    EXPECT_FALSE(peekMessage(quit));
+    ASSERT_TRUE(peekMessage(message));
+    EXPECT_EQ(message.kind, WindowMessageKind::Quit);
+    EXPECT_EQ(message.wParam, 0u);
+    EXPECT_FALSE(peekMessage(message));
 }
 
 TEST(Probe, Decisions)
 {
-    const char* full = "GL_ARB_texture_compression GL_ARB_multitexture GL_EXT_secondary_color "
-                       "GL_SGIS_generate_mipmap GL_ARB_texture_float";
-    ProbeDecision d = decideGlCapabilities(full, "2.1.2 Mesa");
-    EXPECT_FLOAT_EQ(d.version, 2.1f);
-    EXPECT_FALSE(d.compressionMissing);
-    EXPECT_TRUE(d.fetchMultitexture);
-    EXPECT_FALSE(d.multitextureMissing);
-    EXPECT_FALSE(d.secondaryColorWarning);
-    EXPECT_TRUE(d.generateMipmap);
-    EXPECT_TRUE(d.floatTextures);
-
-    // Version 1.3 exactly passes without the multitexture extension.
-    d = decideGlCapabilities("GL_ARB_texture_compression", "1.3");
-    EXPECT_TRUE(d.fetchMultitexture);
-    EXPECT_FALSE(d.multitextureMissing);
-    EXPECT_TRUE(d.secondaryColorWarning);
-    EXPECT_FALSE(d.floatTextures);
-
-    d = decideGlCapabilities("GL_ARB_texture_compression", "1.2.1");
-    EXPECT_TRUE(d.multitextureMissing);
-    EXPECT_FALSE(d.fetchMultitexture);
-
-    d = decideGlCapabilities("GL_ARB_multitexture", "1.4");
-    EXPECT_TRUE(d.compressionMissing);
-    EXPECT_FALSE(d.fetchMultitexture);
-    EXPECT_FALSE(d.secondaryColorWarning) << "version 1.4 has secondary colour";
-
-    d = decideGlCapabilities("GL_SGIX_generate_mipmap", "1.5");
-    EXPECT_TRUE(d.generateMipmap);
-
-    d = decideGlCapabilities(nullptr, nullptr);
-    EXPECT_FLOAT_EQ(d.version, 0.0f);
-    EXPECT_TRUE(d.compressionMissing);
+    const struct {
+        const char* extensions;
+        const char* version;
+        float number;
+        bool compressionMissing, fetchMultitexture, multitextureMissing, secondaryColorWarning, mipmap, floats;
+    } cases[] = {
+        {"GL_ARB_texture_compression GL_ARB_multitexture GL_EXT_secondary_color GL_SGIS_generate_mipmap "
+         "GL_ARB_texture_float", "2.1.2 Mesa", 2.1f, false, true, false, false, true, true},
+        // Version 1.3 exactly passes without the multitexture extension.
+        {"GL_ARB_texture_compression", "1.3", 1.3f, false, true, false, true, false, false},
+        {"GL_ARB_texture_compression", "1.2.1", 1.2f, false, false, true, true, false, false},
+        // Version 1.4 has secondary colour.
+        {"GL_ARB_multitexture", "1.4", 1.4f, true, false, false, false, false, false},
+        {"GL_SGIX_generate_mipmap", "1.5", 1.5f, true, false, false, false, true, false},
+        {nullptr, nullptr, 0.0f, true, false, false, true, false, false},
+    };
+    for (const auto& c : cases) {
+        const ProbeDecision d = decideGlCapabilities(c.extensions, c.version);
+        SCOPED_TRACE(c.version ? c.version : "none");
+        EXPECT_FLOAT_EQ(d.version, c.number);
+        EXPECT_EQ(d.compressionMissing, c.compressionMissing);
+        EXPECT_EQ(d.fetchMultitexture, c.fetchMultitexture);
+        EXPECT_EQ(d.multitextureMissing, c.multitextureMissing);
+        EXPECT_EQ(d.secondaryColorWarning, c.secondaryColorWarning);
+        EXPECT_EQ(d.generateMipmap, c.mipmap);
+        EXPECT_EQ(d.floatTextures, c.floats);
+    }
 }

@@ -10,57 +10,47 @@
 
 namespace {
 
-// Little builders for hand-made chunk layouts.
-std::string u16(unsigned v)
-{
-    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
-
-std::string u32(uint32_t v)
-{
-    return u16(v & 0xFFFF) + u16(v >> 16);
-}
-
-std::string f32(float f)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    return u32(bits);
-}
-
 std::string chunk(unsigned id, const std::string& payload)
 {
-    return u16(id) + u32(static_cast<uint32_t>(payload.size() + 6)) + payload;
+    return Bytes().u16(id).u32(static_cast<uint32_t>(payload.size() + 6)).raw(payload).str();
 }
 
 std::string vertexChunk(const std::vector<Vector3>& vertices, unsigned count)
 {
-    std::string data = u16(count);
+    Bytes data;
+    data.u16(count);
     for (const Vector3& v : vertices)
-        data += f32(v.x) + f32(v.y) + f32(v.z);
-    return chunk(0x4110, data);
+        data.f32(v.x).f32(v.y).f32(v.z);
+    return chunk(0x4110, data.str());
 }
 
 std::string faceData(const std::vector<Face3DS>& faces, unsigned count)
 {
-    std::string data = u16(count);
+    Bytes data;
+    data.u16(count);
     for (const Face3DS& f : faces)
-        data += u16(f.a) + u16(f.b) + u16(f.c) + u16(0);
-    return data;
+        data.u16(f.a).u16(f.b).u16(f.c).u16(0);
+    return data.str();
 }
 
 std::string mappingChunk(const std::vector<TexCoord>& coords, unsigned count)
 {
-    std::string data = u16(count);
+    Bytes data;
+    data.u16(count);
     for (const TexCoord& t : coords)
-        data += f32(t.u) + f32(t.v);
-    return chunk(0x4140, data);
+        data.f32(t.u).f32(t.v);
+    return chunk(0x4140, data.str());
+}
+
+std::string named(const char* name, const std::string& children)
+{
+    return chunk(0x4000, std::string(name) + std::string(1, '\0') + children);
 }
 
 std::string mainFile(const std::string& editorChildren, const std::string& extra = "")
 {
-    return chunk(0x4D4D, chunk(0x0002, u32(3)) + chunk(0x3D3D, chunk(0x3D3E, u32(3)) + editorChildren) +
-                             extra);
+    return chunk(0x4D4D, chunk(0x0002, Bytes().u32(3).str()) +
+                             chunk(0x3D3D, chunk(0x3D3E, Bytes().u32(3).str()) + editorChildren) + extra);
 }
 
 Model3DS loadBytes(const std::string& bytes, const std::string& name = "test.3DS")
@@ -78,6 +68,13 @@ MeshObject triangleObject(const std::string& name)
     object.texCoords = {{0.25f, 0.75f}, {1, 0}, {0, 1}};
     object.faces = {{0, 1, 2}};
     return object;
+}
+
+// Vertex, face and texture coordinate counts, then the vertex and normal array sizes.
+std::vector<size_t> counts(const Object3DS& o)
+{
+    return {static_cast<size_t>(o.vertexCount), static_cast<size_t>(o.faceCount), static_cast<size_t>(o.texCoordCount),
+            o.vertices.size(), o.normals.size()};
 }
 
 bool sameBits(const Vector3& a, const Vector3& b)
@@ -100,95 +97,56 @@ bool sameNormals(const Object3DS& a, const Object3DS& b)
 TEST(Model3DS, KnownTriangleGivesUpNormalsAndTangents)
 {
     BoxRecorder boxes;
-    Model3DS model = loadBytes(write3ds({triangleObject("Tri")}));
-    EXPECT_TRUE(boxes.boxes().empty());
-    ASSERT_EQ(model.objectCount, 1);
-    const Object3DS& object = model.objects[0];
-    EXPECT_STREQ(object.name, "Tri");
-    EXPECT_EQ(object.vertexCount, 3);
-    EXPECT_EQ(object.faceCount, 1);
-    EXPECT_EQ(object.texCoordCount, 3);
-    EXPECT_FLOAT_EQ(object.texCoords[0].u, 0.25f);
-    EXPECT_FLOAT_EQ(object.texCoords[0].v, 0.75f);
-    EXPECT_EQ(object.faces[0].a, 0u);
-    EXPECT_EQ(object.faces[0].b, 1u);
-    EXPECT_EQ(object.faces[0].c, 2u);
-    ASSERT_EQ(object.normals.size(), 3u);
-    ASSERT_EQ(object.tangents.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(object.normals[i].x, 0.0f);
-        EXPECT_FLOAT_EQ(object.normals[i].y, 0.0f);
-        EXPECT_FLOAT_EQ(object.normals[i].z, 1.0f);
-        // (n.y + n.z, 0, n.x)
-        EXPECT_FLOAT_EQ(object.tangents[i].x, 1.0f);
-        EXPECT_FLOAT_EQ(object.tangents[i].y, 0.0f);
-        EXPECT_FLOAT_EQ(object.tangents[i].z, 0.0f);
-    }
-    // The reverse winding points down.
     MeshObject reversed = triangleObject("Rev");
     reversed.faces = {{0, 2, 1}};
-    Model3DS down = loadBytes(write3ds({reversed}));
-    EXPECT_FLOAT_EQ(down.objects[0].normals[0].z, -1.0f);
+    Model3DS model = loadBytes(write3ds({triangleObject("Tri"), reversed}));
+    expectBoxes(boxes, {});
+    ASSERT_EQ(model.objectCount, 2);
+    const Object3DS& object = model.objects[0];
+    EXPECT_STREQ(object.name, "Tri");
+    ASSERT_EQ(counts(object), (std::vector<size_t>{3, 1, 3, 3, 3}));
+    ASSERT_EQ(object.tangents.size(), 3u);
+    EXPECT_FLOAT_EQ(object.texCoords[0].u, 0.25f);
+    EXPECT_FLOAT_EQ(object.texCoords[0].v, 0.75f);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_LT(distance(object.normals[i], Vector3(0, 0, 1)), 1e-6f) << i;
+        EXPECT_LT(distance(object.tangents[i], Vector3(1, 0, 0)), 1e-6f) << "(n.y + n.z, 0, n.x) at " << i;
+    }
+    EXPECT_FLOAT_EQ(model.objects[1].normals[0].z, -1.0f) << "the reverse winding points down";
 }
 
 TEST(Model3DS, VersionWarningAndMissingFiles)
 {
-    {
-        BoxRecorder boxes;
-        Model3DS model = loadBytes(write3ds({triangleObject("A")}, 3));
-        EXPECT_TRUE(boxes.boxes().empty());
-        EXPECT_EQ(model.objectCount, 1);
-    }
-    {
-        BoxRecorder boxes;
-        Model3DS model = loadBytes(write3ds({triangleObject("A")}, 4));
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, "This 3DS file is over version 3 so it may load incorrectly");
-        EXPECT_EQ(boxes.boxes()[0].caption, "Warning");
-        EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_OK));
-        EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::None);
+    BoxRecorder boxes;
+    const std::string warning = "This 3DS file is over version 3 so it may load incorrectly";
+    // Only the low 16 bits of the version count.
+    for (uint32_t version : {3u, 4u, 0x00050003u}) {
+        boxes.clear();
+        Model3DS model = loadBytes(write3ds({triangleObject("A")}, version));
         EXPECT_EQ(model.objectCount, 1);
         EXPECT_EQ(model.objects[0].faceCount, 1);
+        if (version == 4)
+            expectBoxes(boxes, {{warning, "Warning", MB_OK, BoxOwner::None}});
+        else
+            expectBoxes(boxes, {});
     }
-    {
-        // Only the low 16 bits count.
-        BoxRecorder boxes;
-        loadBytes(write3ds({triangleObject("A")}, 0x00050003));
-        EXPECT_TRUE(boxes.boxes().empty());
-    }
-    {
-        BoxRecorder boxes;
-        Model3DS model;
-        model.load("/nonexistent/Model.3DS");
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, "Unable to find the file: /nonexistent/Model.3DS!");
-        EXPECT_EQ(boxes.boxes()[0].caption, "Error");
-        EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_OK));
-        EXPECT_EQ(model.objectCount, 0);
-        EXPECT_TRUE(model.objects.empty());
-    }
-    {
-        BoxRecorder boxes;
-        Model3DS model = loadBytes(chunk(0x3D3D, chunk(0x3D3E, u32(3))), "Bad.3DS");
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, "Unable to load PRIMARY chunk from file: Bad.3DS!");
-        EXPECT_EQ(boxes.boxes()[0].caption, "Error");
-        EXPECT_EQ(model.objectCount, 0);
-        boxes.clear();
-        loadBytes("", "Empty.3DS");
-        EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Unable to load PRIMARY chunk from file: Empty.3DS!"});
-    }
-}
+    boxes.clear();
+    Model3DS missing;
+    missing.load("/nonexistent/Model.3DS");
+    EXPECT_EQ(missing.objectCount, 0);
+    EXPECT_TRUE(missing.objects.empty());
+    EXPECT_EQ(loadBytes(chunk(0x3D3D, chunk(0x3D3E, Bytes().u32(3).str())), "Bad.3DS").objectCount, 0);
+    loadBytes("", "Empty.3DS");
+    expectBoxes(boxes, {{"Unable to find the file: /nonexistent/Model.3DS!", "Error"},
+                        {"Unable to load PRIMARY chunk from file: Bad.3DS!", "Error"},
+                        {"Unable to load PRIMARY chunk from file: Empty.3DS!", "Error"}});
 
-TEST(Model3DS, LoadReadsTheFileLikeMemory)
-{
+    // A file on disk loads like its bytes.
     const std::string dir = makeScratchDir("model3ds");
     const std::string bytes = write3ds({triangleObject("One"), triangleObject("Two")});
     writeFile(dir + "/m.3DS", bytes);
-    BoxRecorder boxes;
     Model3DS model;
     model.load(dir + "/m.3DS");
-    EXPECT_TRUE(boxes.boxes().empty());
     ASSERT_EQ(model.objectCount, 2);
     EXPECT_STREQ(model.objects[1].name, "Two");
     EXPECT_TRUE(sameNormals(model.objects[0], loadBytes(bytes).objects[0]));
@@ -197,103 +155,65 @@ TEST(Model3DS, LoadReadsTheFileLikeMemory)
 TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
 {
     const std::vector<Vector3> vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
-    const std::vector<Face3DS> faces = {{0, 1, 2}, {1, 3, 2}};
     // Face list with its own sub-chunks (face materials, smoothing groups)
     // after the face data; these are met by the mesh walker and skipped.
-    const std::string faceList =
-        chunk(0x4120, faceData(faces, 2) + chunk(0x4130, std::string("Mat\0", 4) + u16(1) + u16(0)) +
-                          chunk(0x4150, u32(1) + u32(1)));
+    const std::string faceList = chunk(0x4120, faceData({{0, 1, 2}, {1, 3, 2}}, 2) +
+                                                   chunk(0x4130, Bytes().raw("Mat").u8(0).u16(1).u16(0).str()) +
+                                                   chunk(0x4150, Bytes().u32(1).u32(1).str()));
     const std::string mesh = chunk(0x4100, vertexChunk(vertices, 4) + chunk(0x4111, std::string(8, '\x01')) +
                                                chunk(0x4160, std::string(48, '\x7F')) + faceList +
                                                mappingChunk({{0, 0}, {1, 0}, {0, 1}, {1, 1}}, 4));
-    const std::string box = chunk(0x4000, std::string("Box\0", 4) + mesh);
-    const std::string light = chunk(0x4000, std::string("Lamp\0", 5) + chunk(0x4600, f32(1) + f32(2) + f32(3)));
-    const std::string camera = chunk(0x4000, std::string("Cam\0", 4) + chunk(0x4700, std::string(32, '\0')));
     // A material chunk whose bytes would look like a named object if entered.
-    const std::string material = chunk(0xAFFF, chunk(0x4000, std::string("Fake\0", 5)));
-    const std::string scale = chunk(0x0100, f32(1.0f));
+    const std::string material = chunk(0xAFFF, named("Fake", ""));
     // A keyframer chunk of a megabyte, full of bytes that look like chunks.
-    std::string keyframerData;
-    while (keyframerData.size() < (1u << 20))
-        keyframerData += chunk(0x4000, std::string("Key\0", 4));
-    const std::string keyframer = chunk(0xB000, keyframerData);
-    const std::string file = chunk(0x4D4D, chunk(0x0002, u32(3)) + material +
-                                               chunk(0x3D3D, chunk(0x3D3E, u32(3)) + scale + material + box +
-                                                                 light + camera) +
-                                               keyframer + chunk(0x1234, std::string(100, '\x33')));
-    BoxRecorder boxes;
-    Model3DS model = loadBytes(file);
-    EXPECT_TRUE(boxes.boxes().empty());
-    ASSERT_EQ(model.objectCount, 3);
-    ASSERT_EQ(model.objects.size(), 3u);
-    const Object3DS& object = model.objects[0];
-    EXPECT_STREQ(object.name, "Box");
-    EXPECT_EQ(object.vertexCount, 4);
-    EXPECT_EQ(object.faceCount, 2);
-    EXPECT_EQ(object.texCoordCount, 4);
-    EXPECT_EQ(object.faces[1].a, 1u);
-    EXPECT_EQ(object.faces[1].b, 3u);
-    EXPECT_EQ(object.faces[1].c, 2u);
-    EXPECT_FLOAT_EQ(object.vertices[3].y, 1.0f);
-    EXPECT_FLOAT_EQ(object.texCoords[3].v, 1.0f);
-    for (const Object3DS* empty : {&model.objects[1], &model.objects[2]}) {
-        EXPECT_EQ(empty->vertexCount, 0);
-        EXPECT_EQ(empty->faceCount, 0);
-        EXPECT_EQ(empty->texCoordCount, 0);
-        EXPECT_TRUE(empty->vertices.empty());
-        EXPECT_TRUE(empty->normals.empty());
-    }
-    EXPECT_STREQ(model.objects[1].name, "Lamp");
-    EXPECT_STREQ(model.objects[2].name, "Cam");
-}
-
-TEST(Model3DS, ObjectsInFileOrderWithAndWithoutMapping)
-{
+    std::string keyframer;
+    while (keyframer.size() < (1u << 20))
+        keyframer += named("Key", "");
     MeshObject plain = triangleObject("Plain");
     plain.texCoords.clear();
-    Model3DS model = loadBytes(write3ds({triangleObject("First"), plain, triangleObject("Third")}));
-    ASSERT_EQ(model.objectCount, 3);
-    EXPECT_STREQ(model.objects[0].name, "First");
-    EXPECT_STREQ(model.objects[1].name, "Plain");
-    EXPECT_STREQ(model.objects[2].name, "Third");
-    EXPECT_EQ(model.objects[1].texCoordCount, 0);
-    EXPECT_TRUE(model.objects[1].texCoords.empty());
-    EXPECT_EQ(model.objects[1].faceCount, 1);
+    const std::string file = chunk(
+        0x4D4D, chunk(0x0002, Bytes().u32(3).str()) + material +
+                    chunk(0x3D3D, chunk(0x3D3E, Bytes().u32(3).str()) + chunk(0x0100, Bytes().f32(1).str()) +
+                                      material + named("Box", mesh) +
+                                      named("Lamp", chunk(0x4600, Bytes().f32(1).f32(2).f32(3).str())) +
+                                      named("Cam", chunk(0x4700, std::string(32, '\0'))) +
+                                      write3ds({plain}).substr(6 + 10 + 6 + 10)) +
+                    chunk(0xB000, keyframer) + chunk(0x1234, std::string(100, '\x33')));
+    BoxRecorder boxes;
+    Model3DS model = loadBytes(file);
+    expectBoxes(boxes, {});
+    ASSERT_EQ(model.objectCount, 4);
+    ASSERT_EQ(model.objects.size(), 4u);
+    const char* names[] = {"Box", "Lamp", "Cam", "Plain"};
+    const std::vector<size_t> expected[] = {{4, 2, 4, 4, 4}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {3, 1, 0, 3, 3}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_STREQ(model.objects[i].name, names[i]);
+        EXPECT_EQ(counts(model.objects[i]), expected[i]) << names[i];
+    }
+    const Object3DS& object = model.objects[0];
+    EXPECT_EQ(object.faces[1].b, 3u);
+    EXPECT_FLOAT_EQ(object.vertices[3].y, 1.0f);
+    EXPECT_FLOAT_EQ(object.texCoords[3].v, 1.0f);
 }
 
 TEST(Model3DS, LongNamesAreCutAndCountsFollowTheData)
 {
-    const std::string longName(300, 'N');
     // Vertex chunk claiming 10 vertices with data for 3; mapping chunk
     // claiming 5 pairs with 2; a second mapping chunk with spare bytes.
     const std::vector<Vector3> three = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const std::string shortMesh =
-        chunk(0x4100, vertexChunk(three, 10) + mappingChunk({{1, 2}, {3, 4}}, 5) +
-                          chunk(0x4120, faceData({{0, 1, 2}, {0, 1, 2}}, 7)));
-    const std::string spareMesh =
-        chunk(0x4100, vertexChunk(three, 2) +
-                          chunk(0x4140, u16(1) + f32(5) + f32(6) + std::string(13, '\x55')) +
-                          chunk(0x4120, faceData({{0, 1, 1}}, 1)));
-    const std::string file = mainFile(chunk(0x4000, longName + std::string(1, '\0') + shortMesh) +
-                                      chunk(0x4000, std::string("Spare\0", 6) + spareMesh));
-    Model3DS model = loadBytes(file);
+    const std::string shortMesh = chunk(0x4100, vertexChunk(three, 10) + mappingChunk({{1, 2}, {3, 4}}, 5) +
+                                                    chunk(0x4120, faceData({{0, 1, 2}, {0, 1, 2}}, 7)));
+    const std::string spareMesh = chunk(
+        0x4100, vertexChunk(three, 2) + chunk(0x4140, Bytes().u16(1).f32(5).f32(6).fill(13, 0x55).str()) +
+                    chunk(0x4120, faceData({{0, 1, 1}}, 1)));
+    const std::string longName(300, 'N');
+    Model3DS model = loadBytes(mainFile(named(longName.c_str(), shortMesh) + named("Spare", spareMesh)));
     ASSERT_EQ(model.objectCount, 2);
-    const Object3DS& cut = model.objects[0];
-    EXPECT_EQ(std::strlen(cut.name), 254u);
-    EXPECT_EQ(std::string(cut.name), longName.substr(0, 254));
-    EXPECT_EQ(cut.vertexCount, 3);
-    EXPECT_EQ(cut.vertices.size(), 3u);
-    EXPECT_EQ(cut.texCoordCount, 2);
-    EXPECT_FLOAT_EQ(cut.texCoords[1].v, 4.0f);
-    EXPECT_EQ(cut.faceCount, 2);
-    EXPECT_EQ(cut.normals.size(), 3u);
-
-    const Object3DS& spare = model.objects[1];
-    EXPECT_STREQ(spare.name, "Spare");
-    EXPECT_EQ(spare.vertexCount, 2);
-    EXPECT_EQ(spare.texCoordCount, 1);
-    EXPECT_FLOAT_EQ(spare.texCoords[0].u, 5.0f);
-    EXPECT_EQ(spare.faceCount, 1);
+    EXPECT_EQ(std::string(model.objects[0].name), longName.substr(0, 254));
+    EXPECT_EQ(counts(model.objects[0]), (std::vector<size_t>{3, 2, 2, 3, 3}));
+    EXPECT_FLOAT_EQ(model.objects[0].texCoords[1].v, 4.0f);
+    EXPECT_EQ(counts(model.objects[1]), (std::vector<size_t>{2, 1, 1, 2, 2}));
+    EXPECT_FLOAT_EQ(model.objects[1].texCoords[0].u, 5.0f);
 }
 
 TEST(Model3DS, BrokenChunkLayoutsEndTheWalk)
@@ -304,39 +224,31 @@ TEST(Model3DS, BrokenChunkLayoutsEndTheWalk)
     for (size_t cut = 0; cut <= good.size(); ++cut) {
         Model3DS model = loadBytes(good.substr(0, cut));
         EXPECT_LE(model.objectCount, 2);
-        for (const Object3DS& object : model.objects) {
-            EXPECT_LE(object.vertexCount, 3);
-            EXPECT_EQ(object.normals.size(), static_cast<size_t>(object.vertexCount));
-        }
+        for (const Object3DS& object : model.objects)
+            EXPECT_EQ(object.normals.size(), static_cast<size_t>(object.vertexCount)) << "at most 3";
     }
     // A zero-length child inside an object ends that object's walk; the next
     // object is still found because its parent's length is known.
-    const std::string zero = u16(0x4110) + u32(0) + std::string(20, '\x11');
-    Model3DS model = loadBytes(mainFile(chunk(0x4000, std::string("Z\0", 2) + zero) +
-                                        write3ds({triangleObject("After")}).substr(6 + 10 + 6 + 10)));
+    const std::string zero = Bytes().u16(0x4110).u32(0).fill(20, 0x11).str();
+    Model3DS model = loadBytes(mainFile(named("Z", zero) + write3ds({triangleObject("After")}).substr(6 + 10 + 6 + 10)));
     ASSERT_EQ(model.objectCount, 2);
-    EXPECT_STREQ(model.objects[1].name, "After");
-    EXPECT_EQ(model.objects[1].faceCount, 1);
-
+    EXPECT_EQ(counts(model.objects[1]), (std::vector<size_t>{3, 1, 3, 3, 3})) << model.objects[1].name;
     // A child whose length runs far past its parent and the file.
-    const std::string overlong = u16(0x4100) + u32(0xFFFFFFF0u) + vertexChunk({{1, 2, 3}}, 1);
-    Model3DS runaway = loadBytes(mainFile(chunk(0x4000, std::string("R\0", 2) + overlong)));
+    const std::string overlong = Bytes().u16(0x4100).u32(0xFFFFFFF0u).str() + vertexChunk({{1, 2, 3}}, 1);
+    Model3DS runaway = loadBytes(mainFile(named("R", overlong)));
     ASSERT_EQ(runaway.objectCount, 1);
-    EXPECT_EQ(runaway.objects[0].vertexCount, 1);
-
+    EXPECT_EQ(counts(runaway.objects[0]), (std::vector<size_t>{1, 0, 0, 1, 1}));
     // A main chunk that claims more than the file holds.
-    std::string claimed = good;
-    claimed[2] = claimed[3] = claimed[4] = claimed[5] = '\xFF';
-    EXPECT_EQ(loadBytes(claimed).objectCount, 2);
+    EXPECT_EQ(loadBytes(good.substr(0, 2) + "\xFF\xFF\xFF\xFF" + good.substr(6)).objectCount, 2);
 
     // Deep nesting of meshes and editor chunks does not exhaust the stack.
     std::string nested = vertexChunk({{1, 1, 1}}, 1);
     for (int i = 0; i < 3000; ++i)
         nested = chunk(0x4100, nested);
-    EXPECT_EQ(loadBytes(mainFile(chunk(0x4000, std::string("D\0", 2) + nested))).objectCount, 1);
-    std::string editors = chunk(0x4000, std::string("E\0", 2));
+    EXPECT_EQ(loadBytes(mainFile(named("D", nested))).objectCount, 1);
+    std::string editors = named("E", "");
     for (int i = 0; i < 2000; ++i)
-        editors = chunk(0x3D3D, chunk(0x3D3E, u32(3)) + editors);
+        editors = chunk(0x3D3D, chunk(0x3D3E, Bytes().u32(3).str()) + editors);
     EXPECT_EQ(loadBytes(chunk(0x4D4D, editors)).objectCount, 0);
 
     // Random damage to a good file never crashes.
@@ -364,36 +276,27 @@ TEST(Model3DS, NormalsSumFacesOnceAndSkipBadIndices)
     object.faceCount = 1;
     computeNormals(object);
     const Vector3 alone = object.normals[0];
-
-    // The raw normal, as the loader forms it.
+    // The raw normal as the loader forms it, divided by the face count.
     const Vector3 a = object.vertices[0], b = object.vertices[1], c = object.vertices[2];
-    const Vector3 raw = cross(a - c, c - b);
-    const Vector3 byTwo = normalize(raw / -2.0f);
-    const Vector3 byThree = normalize(raw / -3.0f);
-    ASSERT_FALSE(sameBits(byTwo, byThree)) << "pick coordinates where the count shows";
+    const Vector3 byTwo = normalize(cross(a - c, c - b) / -2.0f);
+    ASSERT_FALSE(sameBits(byTwo, normalize(cross(a - c, c - b) / -3.0f))) << "coordinates where the count shows";
 
-    // A face naming vertex 0 twice (zero area) adds nothing but counts once.
-    object.faces = {real, {0, 0, 5}};
+    // A face naming vertex 0 twice (zero area) adds nothing but counts once;
+    // so does a face of three distinct collinear vertices.
     object.faceCount = 2;
-    computeNormals(object);
-    EXPECT_TRUE(sameBits(object.normals[0], byTwo));
-    // A degenerate face with three distinct collinear vertices adds nothing.
-    object.faces = {real, {0, 3, 4}};
-    computeNormals(object);
-    EXPECT_TRUE(sameBits(object.normals[0], byTwo));
-    EXPECT_TRUE(std::isnan(object.normals[3].x));  // only degenerate faces: no direction
-    // The direction is that of the real face alone.
-    EXPECT_NEAR(object.normals[0].x, alone.x, 1e-6f);
-    EXPECT_NEAR(object.normals[0].z, alone.z, 1e-6f);
-
+    for (const Face3DS& degenerate : {Face3DS{0, 0, 5}, Face3DS{0, 3, 4}}) {
+        object.faces = {real, degenerate};
+        computeNormals(object);
+        EXPECT_TRUE(sameBits(object.normals[0], byTwo));
+        EXPECT_NEAR(object.normals[0].x, alone.x, 1e-6f);
+    }
+    EXPECT_TRUE(std::isnan(object.normals[3].x)) << "only degenerate faces: no direction";
     // A face naming a vertex the object does not have is left out; a vertex
     // no face uses gets the zero vector.
     object.faces = {real, {0, 1, 9}};
     computeNormals(object);
     EXPECT_TRUE(sameBits(object.normals[0], alone));
-    EXPECT_EQ(object.normals[5].x, 0.0f);
-    EXPECT_EQ(object.normals[5].y, 0.0f);
-    EXPECT_EQ(object.normals[5].z, 0.0f);
+    EXPECT_TRUE(sameBits(object.normals[5], Vector3(0, 0, 0)));
     Object3DS reference = object;
     computeNormalsReference(reference);
     EXPECT_TRUE(sameNormals(object, reference));
@@ -427,8 +330,7 @@ TEST(Model3DS, LinearNormalsMatchTheReferenceBitForBit)
         computeTangents(object);
         for (size_t i = 0; i < object.normals.size(); ++i) {
             const Vector3& n = object.normals[i];
-            const Vector3& t = object.tangents[i];
-            EXPECT_TRUE(sameBits(t, Vector3(n.y + n.z, 0.0f, n.x)));
+            EXPECT_TRUE(sameBits(object.tangents[i], Vector3(n.y + n.z, 0.0f, n.x)));
         }
     }
 }
@@ -436,44 +338,33 @@ TEST(Model3DS, LinearNormalsMatchTheReferenceBitForBit)
 TEST(Model3DS, BoxMarginsDependOnVertexOrder)
 {
     // One object whose used vertices (file x) come in the given order.
-    const auto modelWithXs = [](std::vector<float> xs) {
+    struct Case {
+        std::vector<float> xs;
+        float margin, minX, maxX;
+    } cases[] = {
+        {{0.0f, 10.0f}, 2.5f, -2.5f, 12.5f},
+        {{0.0f, 10.0f}, -5.0f, 5.0f, 5.0f},
+        {{0.0f, 3.0f}, -5.0f, 8.0f, -2.0f},
+        {{1.0f, 5.0f}, 1.0f, 4.0f, 6.0f},  // a bound of exactly 0.0 starts afresh
+    };
+    for (const Case& c : cases) {
         Model3DS model;
         Object3DS object;
-        for (float x : xs)
+        for (float x : c.xs)
             object.vertices.emplace_back(x, 0.0f, 0.0f);
-        object.vertexCount = static_cast<int32_t>(xs.size());
+        object.vertexCount = static_cast<int32_t>(c.xs.size());
         object.faces = {{0, 1, 1}};
         object.faceCount = 1;
         model.objects.push_back(object);
         model.objectCount = 1;
-        return model;
-    };
-    Model3DS widened = modelWithXs({0.0f, 10.0f});
-    widened.computeObjectBoxes(2.5f);
-    ASSERT_EQ(widened.boxes.size(), 1u);
-    EXPECT_FLOAT_EQ(widened.boxes[0].minX, -2.5f);
-    EXPECT_FLOAT_EQ(widened.boxes[0].maxX, 12.5f);
-
-    Model3DS narrowed = modelWithXs({0.0f, 10.0f});
-    narrowed.computeObjectBoxes(-5.0f);
-    EXPECT_FLOAT_EQ(narrowed.boxes[0].minX, 5.0f);
-    EXPECT_FLOAT_EQ(narrowed.boxes[0].maxX, 5.0f);
-
-    Model3DS ordered = modelWithXs({0.0f, 3.0f});
-    ordered.computeObjectBoxes(-5.0f);
-    EXPECT_FLOAT_EQ(ordered.boxes[0].minX, 8.0f);
-    EXPECT_FLOAT_EQ(ordered.boxes[0].maxX, -2.0f);
-
-    // A bound that comes to be exactly 0.0 starts afresh at the next vertex.
-    Model3DS reset = modelWithXs({1.0f, 5.0f});
-    reset.computeObjectBoxes(1.0f);
-    EXPECT_FLOAT_EQ(reset.boxes[0].minX, 4.0f);
-    EXPECT_FLOAT_EQ(reset.boxes[0].maxX, 6.0f);
-
-    // Running again only grows from the present bounds.
-    widened.computeObjectBoxes(2.5f);
-    EXPECT_FLOAT_EQ(widened.boxes[0].minX, -2.5f);
-    EXPECT_FLOAT_EQ(widened.boxes[0].maxX, 12.5f);
+        // Running twice only grows from the present bounds.
+        for (int run = 0; run < (c.margin > 0 ? 2 : 1); ++run) {
+            model.computeObjectBoxes(c.margin);
+            ASSERT_EQ(model.boxes.size(), 1u);
+            EXPECT_FLOAT_EQ(model.boxes[0].minX, c.minX) << c.xs[1] << " margin " << c.margin;
+            EXPECT_FLOAT_EQ(model.boxes[0].maxX, c.maxX) << c.xs[1] << " margin " << c.margin;
+        }
+    }
 }
 
 TEST(Model3DS, BoxesUseDrawingAxesAndGrowWithTheObjects)
@@ -488,16 +379,11 @@ TEST(Model3DS, BoxesUseDrawingAxesAndGrowWithTheObjects)
     ASSERT_EQ(model.objectCount, 10);
     model.computeObjectBoxes(2.5f);
     ASSERT_EQ(model.boxes.size(), 10u);
-    for (const ObjectBox& box : model.boxes) {
-        // Drawing axes: X = x, Y = z, Z = -y.
-        EXPECT_FLOAT_EQ(box.minX, -1.5f);  // 1 - 2.5, then 0 (not below -1.5)
-        EXPECT_FLOAT_EQ(box.maxX, 9.5f);
-        EXPECT_FLOAT_EQ(box.minY, -2.5f);  // 3 - 2.5 = 0.5, then 0 < 0.5
-        EXPECT_FLOAT_EQ(box.maxY, 11.5f);
-        EXPECT_FLOAT_EQ(box.minZ, -4.5f);
-        EXPECT_FLOAT_EQ(box.maxZ, 10.5f);
-    }
-
+    // Drawing axes: X = x, Y = z, Z = -y; min X is 1 - 2.5, then 0 (not
+    // below -1.5); min Y is 3 - 2.5 = 0.5, then 0 < 0.5.
+    for (const ObjectBox& box : model.boxes)
+        EXPECT_EQ(std::vector<float>({box.minX, box.maxX, box.minY, box.maxY, box.minZ, box.maxZ}),
+                  std::vector<float>({-1.5f, 9.5f, -2.5f, 11.5f, -4.5f, 10.5f}));
     Model3DS empty;
     empty.computeObjectBoxes(2.5f);
     EXPECT_TRUE(empty.boxes.empty());

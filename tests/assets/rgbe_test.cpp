@@ -12,12 +12,13 @@
 namespace {
 
 // Decodes bytes through an in-memory stream, as a file would be.
-RgbeImage decodeBytes(const std::string& bytes)
+RgbeImage decodeBytes(std::string bytes)
 {
     RgbeImage image;
-    std::string copy = bytes.empty() ? std::string(1, '\0') : bytes;
-    FILE* file = fmemopen(copy.data(), bytes.empty() ? 1 : copy.size(), "rb");
-    if (bytes.empty())
+    const bool empty = bytes.empty();
+    bytes += '\0';
+    FILE* file = fmemopen(bytes.data(), empty ? 1 : bytes.size() - 1, "rb");
+    if (empty)
         std::fgetc(file);  // an empty stream: nothing left to read
     decodeRgbe(file, image);
     std::fclose(file);
@@ -25,32 +26,36 @@ RgbeImage decodeBytes(const std::string& bytes)
 }
 
 const std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n";
+const std::string half = "\x80\x40\x20\x81";  // (1, 0.5, 0.25)
+const std::string one = "\x40\x40\x40\x82";                                               // (1, 1, 1)
 
 std::string resolution(int height, int width)
 {
     return "-Y " + std::to_string(height) + " +X " + std::to_string(width) + "\n";
 }
 
-std::string bytes(std::initializer_list<int> values)
+// The start of an encoded scanline of the given width.
+std::string marker(int width)
 {
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
+    return Bytes().u8(2).u8(2).u8(width >> 8).u8(width & 0xFF).str();
 }
 
-// An encoded scanline whose four components are each one run of a value.
-std::string runScanline(int width, int r, int g, int b, int e)
+// An encoded scanline whose four components are each one run of the bytes of pixel.
+std::string runScanline(int width, const std::string& pixel)
 {
-    std::string out = bytes({2, 2, width >> 8, width & 0xFF});
-    for (int value : {r, g, b, e}) {
-        int left = width;
-        while (left > 0) {
-            const int run = std::min(left, 127);
-            out += bytes({128 + run, value});
-            left -= run;
-        }
-    }
+    Bytes out;
+    out.raw(marker(width));
+    for (char value : pixel)
+        for (int left = width; left > 0; left -= 127)
+            out.u8(128 + std::min(left, 127)).u8(static_cast<uint8_t>(value));
+    return out.str();
+}
+
+std::string repeat(const std::string& pixel, int count)
+{
+    std::string out;
+    while (count-- > 0)
+        out += pixel;
     return out;
 }
 
@@ -58,57 +63,41 @@ void expectPixel(const RgbeImage& image, int x, int y, float r, float g, float b
 {
     const size_t at = 3 * (static_cast<size_t>(y) * image.width + x);
     ASSERT_LT(at + 2, image.pixels.size());
-    EXPECT_FLOAT_EQ(image.pixels[at], r) << "pixel " << x << "," << y;
-    EXPECT_FLOAT_EQ(image.pixels[at + 1], g) << "pixel " << x << "," << y;
-    EXPECT_FLOAT_EQ(image.pixels[at + 2], b) << "pixel " << x << "," << y;
+    EXPECT_EQ(std::vector<float>(image.pixels.begin() + at, image.pixels.begin() + at + 3), std::vector<float>({r, g, b}))
+        << "pixel " << x << "," << y;
 }
 
 }  // namespace
 
 TEST(Rgbe, ConvertsKnownPixels)
 {
-    float r, g, b;
-    const uint8_t half[4] = {128, 64, 32, 129};
-    rgbeToFloat(half, r, g, b);
-    EXPECT_EQ(r, 1.0f);
-    EXPECT_EQ(g, 0.5f);
-    EXPECT_EQ(b, 0.25f);
-    const uint8_t black[4] = {255, 200, 100, 0};
-    rgbeToFloat(black, r, g, b);
-    EXPECT_EQ(r, 0.0f);
-    EXPECT_EQ(g, 0.0f);
-    EXPECT_EQ(b, 0.0f);
-    const uint8_t tiny[4] = {255, 1, 0, 1};  // 2^-135 per unit, no half-unit offset
-    rgbeToFloat(tiny, r, g, b);
-    EXPECT_EQ(g, std::ldexp(1.0f, -135));
-    EXPECT_EQ(r, 255 * std::ldexp(1.0f, -135));
-    EXPECT_EQ(b, 0.0f);
+    const float unit = std::ldexp(1.0f, -135);  // no half-unit offset
+    const struct {
+        uint8_t rgbe[4];
+        float r, g, b;
+    } cases[] = {{{128, 64, 32, 129}, 1.0f, 0.5f, 0.25f}, {{255, 200, 100, 0}, 0, 0, 0}, {{255, 1, 0, 1}, 255 * unit, unit, 0}};
+    for (const auto& c : cases) {
+        float r, g, b;
+        rgbeToFloat(c.rgbe, r, g, b);
+        EXPECT_EQ(std::vector<float>({r, g, b}), std::vector<float>({c.r, c.g, c.b})) << int(c.rgbe[3]);
+    }
 }
 
 TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
 {
     const int width = 40, height = 3;
     std::vector<float> rgb;
-    for (int i = 0; i < width * height; ++i) {
-        // Values that RGBE holds exactly, with runs and changes.
-        const float base = (i / 7) % 2 ? 1.0f : 0.25f;
-        rgb.push_back(base);
-        rgb.push_back(i % 3 == 0 ? 2.0f : 0.5f);
-        rgb.push_back(i % 11 == 0 ? 0.0f : 0.125f);
-    }
+    for (int i = 0; i < width * height; ++i)  // values RGBE holds exactly, with runs and changes
+        rgb.insert(rgb.end(), {(i / 7) % 2 ? 1.0f : 0.25f, i % 3 == 0 ? 2.0f : 0.5f, i % 11 == 0 ? 0.0f : 0.125f});
     for (bool encoded : {true, false}) {
         const std::string file = writeRgbe(width, height, rgb, encoded);
         const size_t data = file.find("+X 40\n") + 6;
-        ASSERT_NE(data, std::string::npos);
         EXPECT_EQ(file[data] == 2 && file[data + 1] == 2, encoded);
         const RgbeImage image = decodeBytes(file);
-        ASSERT_EQ(image.width, width);
-        ASSERT_EQ(image.height, height);
-        ASSERT_EQ(image.pixels.size(), rgb.size());
-        for (size_t i = 0; i < rgb.size(); ++i)
-            ASSERT_EQ(image.pixels[i], rgb[i]) << "value " << i << (encoded ? " encoded" : " flat");
+        EXPECT_EQ(image.width, width);
+        EXPECT_EQ(image.height, height);
+        EXPECT_EQ(image.pixels, rgb) << (encoded ? "encoded" : "flat");
     }
-    // The same through a file on disk.
     const std::string dir = makeScratchDir("rgbe");
     writeFile(dir + "/m.hdr", writeRgbe(width, height, rgb));
     RgbeImage image;
@@ -118,74 +107,50 @@ TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
     EXPECT_FALSE(loadRgbeFile(nullptr, image));
 }
 
-TEST(Rgbe, HeaderRules)
+TEST(Rgbe, HeaderAndSizeRules)
 {
-    // No FORMAT line, but other lines, the empty line and a resolution.
-    const std::string pixel = bytes({128, 64, 32, 129});
-    RgbeImage plain = decodeBytes("#?RGBE\nGAMMA=1.0\nEXPOSURE=2\n\n" + resolution(1, 2) + pixel + pixel);
-    ASSERT_EQ(plain.width, 2);
-    ASSERT_EQ(plain.height, 1);
-    expectPixel(plain, 1, 0, 1.0f, 0.5f, 0.25f);
-
-    // A header line of 300 characters is read in pieces.
-    RgbeImage longLine = decodeBytes("#?RADIANCE\n" + std::string(300, 'x') + "\n\n" + resolution(1, 1) + pixel);
-    ASSERT_EQ(longLine.width, 1);
-    expectPixel(longLine, 0, 0, 1.0f, 0.5f, 0.25f);
-
-    // Other orientations are not accepted: 0 x 0.
-    for (const std::string& line : {std::string("+Y 2 +X 2\n"), std::string("+X 2 -Y 2\n"),
-                                     std::string("-Y 2 -X 2\n"), std::string("-Y two +X 2\n")}) {
-        RgbeImage image = decodeBytes(header + line + pixel + pixel + pixel + pixel);
-        EXPECT_EQ(image.width, 0) << line;
-        EXPECT_EQ(image.height, 0) << line;
+    // No FORMAT line but others; a header line of 300 characters read in pieces.
+    for (const std::string& head : {std::string("#?RGBE\nGAMMA=1.0\nEXPOSURE=2\n\n"), "#?RADIANCE\n" + std::string(300, 'x') + "\n\n"}) {
+        RgbeImage image = decodeBytes(head + resolution(1, 2) + half + half);
+        ASSERT_EQ(image.width, 2);
+        expectPixel(image, 1, 0, 1.0f, 0.5f, 0.25f);
+    }
+    // Refused: other orientations, a header without its empty line, a line
+    // starting with a zero byte, nothing at all, and sizes checked before any
+    // allocation (a big picture with no data is damage, not zeros).
+    const std::string refused[] = {
+        header + "+Y 2 +X 2\n" + repeat(half, 4), header + "+X 2 -Y 2\n" + repeat(half, 4),
+        header + "-Y 2 -X 2\n" + repeat(half, 4), header + "-Y two +X 2\n" + repeat(half, 4),
+        "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n", std::string("#?RADIANCE\n\0\n\n-Y 1 +X 1\n", 24) + half, "",
+        header + resolution(100000, 100000), header + resolution(-5, 3), header + resolution(5, 0),
+        header + "-Y 99999999999999999999 +X 1\n", header + resolution(4096, 4096)};
+    for (const std::string& bytes : refused) {
+        const RgbeImage image = decodeBytes(bytes);
+        EXPECT_EQ(image.width + image.height, 0) << bytes.substr(0, 60);
         EXPECT_TRUE(image.pixels.empty());
     }
-    // The header ends before its empty line, or a line starts with a zero byte.
-    EXPECT_EQ(decodeBytes("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n").width, 0);
-    EXPECT_EQ(decodeBytes(std::string("#?RADIANCE\n\0\n\n-Y 1 +X 1\n", 24) + pixel).width, 0);
-    EXPECT_EQ(decodeBytes("").width, 0);
-
-    // readRgbeHeader itself.
-    std::string text = header + resolution(7, 9);
-    FILE* file = fmemopen(text.data(), text.size(), "rb");
-    int width = 0, height = 0;
-    EXPECT_TRUE(readRgbeHeader(file, width, height));
-    EXPECT_EQ(width, 9);
-    EXPECT_EQ(height, 7);
-    std::fclose(file);
 }
 
-TEST(Rgbe, SizesAreCheckedBeforeAllocation)
+TEST(Rgbe, HeadersTheDataCannotFillAreRefused)
 {
-    EXPECT_EQ(decodeBytes(header + resolution(100000, 100000)).width, 0);
-    EXPECT_EQ(decodeBytes(header + resolution(-5, 3)).width, 0);
-    EXPECT_EQ(decodeBytes(header + resolution(5, 0)).width, 0);
-    EXPECT_EQ(decodeBytes(header + "-Y 99999999999999999999 +X 1\n").width, 0);
-    // A header whose data could not describe its pixels even at the densest
-    // encoding is damage, not a picture of zeros; one byte less than the
-    // fewest decides. Densest: 4 bytes a flat pixel; a run-length scanline of
-    // 4 + 4 x 2 bytes per 127 pixels.
+    // Refused when the data could not describe the pixels even at the densest
+    // encoding (4 bytes a flat pixel; a run-length scanline 4 + 4 x 2 bytes per
+    // 127 pixels); one byte more is kept.
     struct Case {
         int height, width;
         size_t fewest;
     };
-    // 8 MiB claiming 16384 x 16384 (3 GiB of floats) is refused at once.
     EXPECT_EQ(decodeBytes(header + resolution(16384, 16384) + std::string(8u << 20, '\x40')).width, 0);
-    for (const Case& c : {Case{64, 64, 64u * 12},
-                          Case{3, 127, 3u * 12}, Case{3, 128, 3u * 20}, Case{5, 4, 5u * 4 * 4},
-                          Case{2, 40000, 2u * 40000 * 4}}) {
+    for (const Case& c : {Case{64, 64, 64u * 12}, Case{3, 127, 3u * 12}, Case{3, 128, 3u * 20},
+                          Case{5, 4, 5u * 4 * 4}, Case{2, 40000, 2u * 40000 * 4}}) {
         SCOPED_TRACE(std::to_string(c.height) + " x " + std::to_string(c.width));
         const std::string head = header + resolution(c.height, c.width);
         EXPECT_EQ(decodeBytes(head + std::string(c.fewest - 1, '\x40')).width, 0);
-        const RgbeImage kept = decodeBytes(head + std::string(c.fewest, '\x40'));
-        EXPECT_EQ(kept.width, c.width);
-        EXPECT_EQ(kept.pixels.size(), static_cast<size_t>(c.width) * c.height * 3);
+        EXPECT_EQ(decodeBytes(head + std::string(c.fewest, '\x40')).pixels.size(),
+                  static_cast<size_t>(c.width) * c.height * 3);
     }
     // Cut short where the rule allows: what is there decodes, the rest is zero.
-    std::string flatRow;
-    for (int i = 0; i < 64; ++i)
-        flatRow += bytes({128, 64, 32, 129});
-    RgbeImage cut = decodeBytes(header + resolution(3, 64) + flatRow);
+    RgbeImage cut = decodeBytes(header + resolution(3, 64) + repeat(half, 64));
     ASSERT_EQ(cut.height, 3);
     expectPixel(cut, 63, 0, 1.0f, 0.5f, 0.25f);
     expectPixel(cut, 0, 1, 0.0f, 0.0f, 0.0f);
@@ -194,75 +159,54 @@ TEST(Rgbe, SizesAreCheckedBeforeAllocation)
 
 TEST(Rgbe, FlatAndEncodedPaths)
 {
-    const std::string looksEncoded = bytes({2, 2, 0, 4});
     // Width below 8: flat even if the scanline looks encoded.
-    RgbeImage narrow = decodeBytes(header + resolution(1, 4) + looksEncoded + bytes({128, 64, 32, 129}) +
-                                   bytes({0, 0, 0, 0}) + bytes({64, 64, 64, 130}));
+    RgbeImage narrow = decodeBytes(header + resolution(1, 4) + marker(4) + half + std::string(4, '\0') + one);
     ASSERT_EQ(narrow.width, 4);
     expectPixel(narrow, 0, 0, 2 * std::ldexp(1.0f, -132), 2 * std::ldexp(1.0f, -132), 0.0f);
     expectPixel(narrow, 1, 0, 1.0f, 0.5f, 0.25f);
     expectPixel(narrow, 3, 0, 1.0f, 1.0f, 1.0f);
-
     // Wider than 32767: flat.
     const int wide = 32768;
-    std::string wideData = header + resolution(1, wide) + bytes({2, 2, 0x80, 1});
-    for (int i = 1; i < wide; ++i)
-        wideData += bytes({128, 64, 32, 129});
-    RgbeImage wideImage = decodeBytes(wideData);
+    RgbeImage wideImage = decodeBytes(header + resolution(1, wide) + "\x02\x02\x80\x01" + repeat(half, wide - 1));
     ASSERT_EQ(wideImage.width, wide);
-    expectPixel(wideImage, 0, 0, 2 * std::ldexp(1.0f, -135), 2 * std::ldexp(1.0f, -135),
-                0x80 * std::ldexp(1.0f, -135));
+    expectPixel(wideImage, 0, 0, 2 * std::ldexp(1.0f, -135), 2 * std::ldexp(1.0f, -135), 0x80 * std::ldexp(1.0f, -135));
     expectPixel(wideImage, wide - 1, 0, 1.0f, 0.5f, 0.25f);
-
     // Flat from the first scanline, and flat from the second one on.
-    std::string flatRow;
-    for (int i = 0; i < 8; ++i)
-        flatRow += bytes({128, 64, 32, 129});
-    RgbeImage flat = decodeBytes(header + resolution(2, 8) + flatRow + flatRow);
-    ASSERT_EQ(flat.height, 2);
+    RgbeImage flat = decodeBytes(header + resolution(2, 8) + repeat(half, 16));
     expectPixel(flat, 7, 1, 1.0f, 0.5f, 0.25f);
-    RgbeImage mixed = decodeBytes(header + resolution(3, 8) + runScanline(8, 64, 64, 64, 130) + flatRow + flatRow);
-    expectPixel(mixed, 0, 0, 1.0f, 1.0f, 1.0f);
+    EXPECT_TRUE(flat.complete);
+    RgbeImage mixed = decodeBytes(header + resolution(3, 8) + runScanline(8, one) + repeat(half, 16));
     expectPixel(mixed, 7, 0, 1.0f, 1.0f, 1.0f);
     expectPixel(mixed, 0, 1, 1.0f, 0.5f, 0.25f);
     expectPixel(mixed, 7, 2, 1.0f, 0.5f, 0.25f);
-
-    // A marker with another width stops decoding; what came before stays.
-    RgbeImage mismatch = decodeBytes(header + resolution(2, 8) + runScanline(8, 64, 64, 64, 130) +
-                                     runScanline(9, 64, 64, 64, 130));
-    ASSERT_EQ(mismatch.width, 8);
-    ASSERT_EQ(mismatch.height, 2);
-    expectPixel(mismatch, 3, 0, 1.0f, 1.0f, 1.0f);
-    expectPixel(mismatch, 3, 1, 0.0f, 0.0f, 0.0f);
-    EXPECT_FALSE(mismatch.complete);
     EXPECT_TRUE(mixed.complete);
-    EXPECT_TRUE(flat.complete);
-
     // A count byte of 128 is a literal of 128 bytes.
-    std::string literal = header + resolution(1, 128) + bytes({2, 2, 0, 128});
-    for (int value : {128, 64, 32, 129}) {
-        literal += bytes({128});
-        for (int i = 0; i < 128; ++i)
-            literal += bytes({i == 5 && value == 128 ? 64 : value});
-    }
+    std::string literal = header + resolution(1, 128) + marker(128);
+    for (char value : half)
+        literal += "\x80" + std::string(5, value) + (value == half[0] ? half[1] : value) + std::string(122, value);
     RgbeImage literalImage = decodeBytes(literal);
     expectPixel(literalImage, 0, 0, 1.0f, 0.5f, 0.25f);
     expectPixel(literalImage, 127, 0, 1.0f, 0.5f, 0.25f);
     expectPixel(literalImage, 5, 0, 0.5f, 0.5f, 0.25f);
 
-    // A count byte of 0 stops decoding.
-    RgbeImage zero = decodeBytes(header + resolution(2, 8) + runScanline(8, 64, 64, 64, 130) +
-                                 bytes({2, 2, 0, 8, 0, 7}) + runScanline(8, 64, 64, 64, 130).substr(6));
-    expectPixel(zero, 0, 0, 1.0f, 1.0f, 1.0f);
-    expectPixel(zero, 0, 1, 0.0f, 0.0f, 0.0f);
-
-    // Runs and literals longer than what is left of the component stop it.
-    RgbeImage longRun = decodeBytes(header + resolution(1, 8) + bytes({2, 2, 0, 8, 128 + 9, 1}) + std::string(6, '\0'));
-    expectPixel(longRun, 7, 0, 0.0f, 0.0f, 0.0f);
-    RgbeImage longLiteral = decodeBytes(header + resolution(1, 8) + bytes({2, 2, 0, 8, 9}) + std::string(40, '\x40'));
-    expectPixel(longLiteral, 7, 0, 0.0f, 0.0f, 0.0f);
-
-    // The pixel readers directly.
+    // Damage stops decoding; what came before stays: a marker with another
+    // width, a count byte of 0, and runs or literals longer than what is left.
+    const struct {
+        std::string rows;
+        int height;
+    } stops[] = {
+        {runScanline(8, one) + runScanline(9, one), 2},
+        {runScanline(8, one) + marker(8) + std::string("\0\x07", 2) + runScanline(8, one).substr(6), 2},
+        {runScanline(8, one) + marker(8) + "\x89\x01" + std::string(8, '\0'), 2},
+        {runScanline(8, one) + marker(8) + "\x09" + std::string(40, '\x40'), 2},
+    };
+    for (const auto& s : stops) {
+        RgbeImage image = decodeBytes(header + resolution(s.height, 8) + s.rows);
+        ASSERT_EQ(image.width, 8);
+        expectPixel(image, 3, 0, 1.0f, 1.0f, 1.0f);
+        expectPixel(image, 7, 1, 0.0f, 0.0f, 0.0f);
+        EXPECT_FALSE(image.complete);
+    }
     float none[3] = {7, 7, 7};
     std::string empty = "x";
     FILE* file = fmemopen(empty.data(), 1, "rb");
@@ -288,8 +232,7 @@ TEST(Rgbe, CutAndDamagedFilesNeverOverrun)
         std::string damaged = good;
         for (int i = 0; i < 4; ++i) {
             seed = seed * 1103515245u + 12345u;
-            const size_t at = 40 + (seed >> 8) % (damaged.size() - 40);
-            damaged[at] = static_cast<char>(seed >> 24);
+            damaged[40 + (seed >> 8) % (damaged.size() - 40)] = static_cast<char>(seed >> 24);
         }
         RgbeImage image = decodeBytes(damaged);
         EXPECT_EQ(image.pixels.size(), static_cast<size_t>(image.width) * image.height * 3);

@@ -29,34 +29,30 @@ void greyScene(bool scenePass)
         return;
     glDisable(GL_TEXTURE_2D);
     glColor3f(sceneGrey, sceneGrey, sceneGrey);
-    glBegin(GL_QUADS);
-    glVertex3f(-100, -100, 0);
-    glVertex3f(100, -100, 0);
-    glVertex3f(100, 100, 0);
-    glVertex3f(-100, 100, 0);
-    glEnd();
+    glRectf(-100, -100, 100, 100);
 }
 
 const Camera sceneCamera{Vector3(0, 0, 10), Vector3(0, 0, 0), Vector3(0, 1, 0)};
 
-class Frame : public ::testing::Test {
+void setUpPostProcessingFor(int width, int height)
+{
+    ensureGlContext(width, height);
+    ScopedWorkingDirectory cwd(sourceDir());
+    setUpPostProcessing();
+}
+
+class Frame : public GlTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(ensureGlContext(256, 256));
-        probeGlCapabilities();
+        GlTest::SetUp();
         ASSERT_TRUE(initShaderExtensions());
         ASSERT_TRUE(glCaps.floatTexturesEnabled) << "Mesa offers GL_ARB_texture_float";
-        if (postProcessing.sceneFramebuffer.width != 256 ||
-            postProcessing.bloomFramebuffer.width != 32) {
-            ScopedWorkingDirectory cwd(sourceDir());
-            setUpPostProcessing();
-        }
+        if (postProcessing.sceneFramebuffer.width != 256 || postProcessing.bloomFramebuffer.width != 32)
+            setUpPostProcessingFor(256, 256);
+        shaderGl.glUseProgramObjectARB(0);  // set-up leaves its program current
         ASSERT_TRUE(postProcessing.postProcessingEnabled);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
         glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         gluPerspective(45.0, 1.0, 1.0, 1000.0);
         glMatrixMode(GL_MODELVIEW);
         passes.clear();
@@ -66,40 +62,36 @@ protected:
     void TearDown() override
     {
         setScenePass(nullptr);
+        shaderGl.glUseProgramObjectARB(0);
         postProcessing.postProcessingEnabled = true;
         glCaps.floatTexturesEnabled = true;
         postProcessing.currentExposure = 1.0f;
+        ensureGlContext(256, 256);
     }
-
-    int centreRed()
-    {
-        return readPixelsRgb(128, 128, 1, 1)[0];
-    }
+    int centreRed() { return pixelAt(128, 128)[0]; }
 };
+
+// The framebuffers themselves, on the same context and state.
+using FramebufferGl = Frame;
 
 }  // namespace
 
-TEST_F(Frame, BlackSceneRaisesTheExposure)
+TEST_F(Frame, SampledBrightnessStepsTheExposure)
 {
-    postProcessing.currentExposure = 1.0f;
-    renderWorldFrame(sceneCamera);
-    EXPECT_EQ(passes, (std::vector<bool>{false, true, true}));
-    EXPECT_NEAR(postProcessing.sampledColor[0], 0.0f, 1e-3f);
-    EXPECT_NEAR(postProcessing.targetExposure, 1.5f, 1e-3f);
-    EXPECT_FLOAT_EQ(postProcessing.currentExposure, 1.005f);
-    renderWorldFrame(sceneCamera);
-    EXPECT_FLOAT_EQ(postProcessing.currentExposure, 1.01f);
+    const struct {
+        float grey, sampled, target, next;
+    } cases[] = {{0.0f, 0.0f, 1.5f, 1.005f}, {1.0f, 1.0f, 0.5f, 0.995f}};
+    for (const auto& c : cases) {
+        sceneGrey = c.grey;
+        passes.clear();
+        postProcessing.currentExposure = 1.0f;
+        renderWorldFrame(sceneCamera);
+        EXPECT_EQ(passes, (std::vector<bool>{false, true, true}));
+        EXPECT_NEAR(postProcessing.sampledColor[1], c.sampled, 1e-2f);
+        EXPECT_NEAR(postProcessing.targetExposure, c.target, 1e-2f);
+        EXPECT_FLOAT_EQ(postProcessing.currentExposure, c.next);
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(Frame, WhiteSceneLowersTheExposure)
-{
-    sceneGrey = 1.0f;
-    postProcessing.currentExposure = 1.0f;
-    renderWorldFrame(sceneCamera);
-    EXPECT_NEAR(postProcessing.sampledColor[1], 1.0f, 1e-2f);
-    EXPECT_NEAR(postProcessing.targetExposure, 0.5f, 1e-2f);
-    EXPECT_FLOAT_EQ(postProcessing.currentExposure, 0.995f);
 }
 
 TEST_F(Frame, ExposureBrightensTheComposedPicture)
@@ -114,17 +106,14 @@ TEST_F(Frame, ExposureBrightensTheComposedPicture)
     EXPECT_GT(dark, 20);
     EXPECT_GT(bright, dark + 40);
     EXPECT_LT(bright, 250);
-
     sceneGrey = 0.0f;
     renderWorldFrame(sceneCamera);
     EXPECT_LT(centreRed(), 3) << "black stays black at any exposure";
-
-    GLint viewport[4] = {};
+    GLint viewport[4] = {}, current = -1;
     glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     EXPECT_EQ(viewport[2], 256);
     EXPECT_EQ(viewport[3], 256);
-    GLint current = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     EXPECT_EQ(current, 0);
     multitexture.glActiveTexture(GL_TEXTURE0);
 }
@@ -136,7 +125,6 @@ TEST_F(Frame, WithoutPostProcessingTheSceneGoesStraightToTheWindow)
         // Declined by the user, or no float textures: the same frame either way.
         postProcessing.postProcessingEnabled = mode != 0;
         glCaps.floatTexturesEnabled = mode == 0;
-        postProcessing.currentExposure = 1.0f;
         postProcessing.sampledColor[0] = 0.25f;
         passes.clear();
         renderWorldFrame(sceneCamera);
@@ -145,128 +133,73 @@ TEST_F(Frame, WithoutPostProcessingTheSceneGoesStraightToTheWindow)
         EXPECT_EQ(postProcessing.sampledColor[0], 0.25f) << "no pixel is read";
         EXPECT_NEAR(centreRed(), 102, 2);
     }
-}
-
-TEST_F(Frame, WithoutAScenePassNothingIsDrawn)
-{
     setScenePass(nullptr);
+    passes.clear();
     renderWorldFrame(sceneCamera);
     EXPECT_TRUE(passes.empty());
-    EXPECT_LT(centreRed(), 3);
 }
 
-TEST(FramebufferGl, BloomIsAnEighthOfTheWindow)
+TEST_F(FramebufferGl, BloomIsAnEighthOfTheWindow)
 {
-    ASSERT_TRUE(ensureGlContext(256, 256));
-    probeGlCapabilities();
-    initShaderExtensions();
-    ensureGlContext(1023, 767);
-    {
-        ScopedWorkingDirectory cwd(sourceDir());
-        setUpPostProcessing();
-    }
-    EXPECT_EQ(postProcessing.sceneFramebuffer.width, 1023);
-    EXPECT_EQ(postProcessing.sceneFramebuffer.height, 767);
-    EXPECT_EQ(postProcessing.bloomFramebuffer.width, 127);
-    EXPECT_EQ(postProcessing.bloomFramebuffer.height, 95);
+    setUpPostProcessingFor(1023, 767);
+    const auto sizes = [] {
+        const PostProcessing& p = postProcessing;
+        return std::vector<int>{p.sceneFramebuffer.width, p.sceneFramebuffer.height, p.bloomFramebuffer.width,
+                                p.bloomFramebuffer.height};
+    };
+    EXPECT_EQ(sizes(), (std::vector<int>{1023, 767, 127, 95}));
     EXPECT_NE(postProcessing.hdrTextureLocation, -1);
     EXPECT_NE(postProcessing.bloomTextureLocation, -1);
     GLint width = 0;
-    GLint height = 0;
     glBindTexture(GL_TEXTURE_2D, postProcessing.bloomFramebuffer.colorTexture);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
     EXPECT_EQ(width, 127);
-    EXPECT_EQ(height, 95);
-    GLint filter = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-    EXPECT_EQ(filter, GL_LINEAR);
-    shaderGl.glUseProgramObjectARB(0);
-    ensureGlContext(256, 256);
-}
 
-TEST(FramebufferGl, TinyWindowGivesAnEmptyBloomImageAndStillDraws)
-{
-    ASSERT_TRUE(ensureGlContext(256, 256));
-    probeGlCapabilities();
-    initShaderExtensions();
-    ensureGlContext(7, 5);
+    // A tiny window: an empty bloom picture, and the frame still draws.
     postProcessing.postProcessingEnabled = false;
-    {
-        ScopedWorkingDirectory cwd(sourceDir());
-        setUpPostProcessing();
-    }
+    setUpPostProcessingFor(7, 5);
     EXPECT_TRUE(postProcessing.postProcessingEnabled);
-    EXPECT_EQ(postProcessing.bloomFramebuffer.width, 0);
-    EXPECT_EQ(postProcessing.bloomFramebuffer.height, 0);
-
+    EXPECT_EQ(sizes(), (std::vector<int>{7, 5, 0, 0}));
     Framebuffer empty;
     EXPECT_TRUE(empty.create(0, 0, GL_RGBA, GL_FLOAT, GL_LINEAR));
     EXPECT_TRUE(empty.begin());
     EXPECT_TRUE(empty.end());
-
-    setScenePass(greyScene);
     sceneGrey = 1.0f;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
     renderWorldFrame(sceneCamera);
-    setScenePass(nullptr);
-    shaderGl.glUseProgramObjectARB(0);
+    EXPECT_EQ(passes.size(), 3u);
     while (glGetError() != GL_NO_ERROR) {
     }
-    ensureGlContext(256, 256);
 }
 
-TEST(FramebufferGl, BeginClearsWithTransparentBlackAndEndKeepsTheViewport)
+TEST_F(FramebufferGl, BeginClearsWithTransparentBlackAndEndKeepsTheViewport)
 {
-    ASSERT_TRUE(ensureGlContext(256, 256));
-    probeGlCapabilities();
     Framebuffer target;
     ASSERT_TRUE(target.create(64, 32, GL_RGBA, GL_FLOAT, GL_LINEAR));
-    EXPECT_EQ(target.width, 64);
     EXPECT_NE(target.framebuffer, 0u);
     EXPECT_NE(target.depthRenderbuffer, 0u);
-    EXPECT_NE(target.colorTexture, 0u);
-
     glClearColor(0.2f, 0.4f, 0.6f, 0.8f);
     EXPECT_TRUE(target.begin());
-    GLfloat clear[4] = {1, 1, 1, 1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.0f);
-    EXPECT_EQ(clear[3], 0.0f);
-
     // What is drawn between begin and end lands in the colour texture.
     glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
     glColor3f(0.0f, 1.0f, 0.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(-1, -1);
-    glVertex2f(1, -1);
-    glVertex2f(1, 1);
-    glVertex2f(-1, 1);
-    glEnd();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    glRectf(-0.5f, -1, 1, 1);
     EXPECT_TRUE(target.end());
-
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
     EXPECT_EQ(viewport[2], 64);
     EXPECT_EQ(viewport[3], 32);
+    GLfloat clear[4] = {1, 1, 1, 1};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.0f) << "the clear colour stays for later clears";
-
+    EXPECT_EQ(clear[0] + clear[3], 0.0f) << "the clear colour stays for later clears";
     std::vector<float> texels(64 * 32 * 4);
     glBindTexture(GL_TEXTURE_2D, target.colorTexture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
-    EXPECT_NEAR(texels[(16 * 64 + 32) * 4 + 0], 0.0f, 0.01f);
     EXPECT_NEAR(texels[(16 * 64 + 32) * 4 + 1], 1.0f, 0.01f);
+    EXPECT_EQ(texels[(16 * 64 + 4) * 4 + 1], 0.0f) << "cleared to transparent black";
+    EXPECT_EQ(texels[(16 * 64 + 4) * 4 + 3], 0.0f);
     glViewport(0, 0, 256, 256);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -287,34 +220,24 @@ void* lookupReportingUnsupported(const char* name)
 
 }  // namespace
 
-TEST(FramebufferGl, UnsupportedConfigurationIsReportedAndPostProcessingStaysOff)
+TEST_F(FramebufferGl, UnsupportedConfigurationIsReportedAndPostProcessingStaysOff)
 {
-    ASSERT_TRUE(ensureGlContext(256, 256));
-    probeGlCapabilities();
     BoxRecorder boxes;
     framebufferLookup = lookupReportingUnsupported;
     Framebuffer target;
     EXPECT_FALSE(target.create(64, 64, GL_RGBA, GL_FLOAT, GL_LINEAR));
-    EXPECT_EQ(target.width, 64);
     EXPECT_NE(target.framebuffer, 0u) << "the names made before the check remain";
     EXPECT_EQ(target.colorTexture, 0u);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "Cannot find support for FBO's Shutting Down");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Error");
-    EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
-    EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::GameWindow);
-
+    const ExpectedBox box{"Cannot find support for FBO's Shutting Down", "Error", MB_OK | MB_ICONINFORMATION,
+                          BoxOwner::GameWindow};
+    expectBoxes(boxes, {box});
     // Both framebuffers failing leave post-processing off.
     boxes.clear();
     postProcessing.postProcessingEnabled = false;
-    {
-        ScopedWorkingDirectory cwd(sourceDir());
-        setUpPostProcessing();
-    }
+    setUpPostProcessingFor(256, 256);
     EXPECT_FALSE(postProcessing.postProcessingEnabled);
-    EXPECT_EQ(boxes.boxes().size(), 2u);
+    expectBoxes(boxes, {box, box});
     framebufferLookup = getGlProcAddress;
-    shaderGl.glUseProgramObjectARB(0);
     postProcessing.sceneFramebuffer = Framebuffer();
     postProcessing.bloomFramebuffer = Framebuffer();
 }

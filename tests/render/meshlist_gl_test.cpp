@@ -4,8 +4,8 @@
 
 #include "app/probe.h"
 #include "assets/model3ds.h"
-#include "render/meshlist.h"
 #include "assets/writers.h"
+#include "render/meshlist.h"
 #include "render/opengl.h"
 #include "tests/support/test_support.h"
 
@@ -18,21 +18,15 @@ struct FedVertex {
     float s, t, p, q;
 };
 
-class MeshListGl : public ::testing::Test {
+class MeshListGl : public GlTest {
 protected:
     void SetUp() override
     {
-        if (!ensureGlContext(256, 256))
-            GTEST_SKIP() << "no display";
-        probeGlCapabilities();
+        GlTest::SetUp();
         glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         glOrtho(-4, 4, -4, 4, -4, 4);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_CULL_FACE);
+        glDisable(GL_DEPTH_TEST);
     }
 
     // Runs the list in feedback mode and returns its triangles' vertices.
@@ -44,31 +38,34 @@ protected:
         glCallList(list);
         const GLint count = glRenderMode(GL_RENDER);
         std::vector<FedVertex> vertices;
-        for (GLint i = 0; i < count;) {
+        for (GLint i = 0; i < count; i += 2 + 3 * 12) {
             EXPECT_EQ(buffer[i], static_cast<GLfloat>(GL_POLYGON_TOKEN));
-            const int n = static_cast<int>(buffer[i + 1]);
-            EXPECT_EQ(n, 3);
-            i += 2;
-            for (int k = 0; k < n; ++k, i += 12) {
+            EXPECT_EQ(buffer[i + 1], 3.0f);
+            for (int k = 0; k < 3; ++k) {
                 FedVertex v;
-                std::copy(&buffer[i], &buffer[i] + 12, &v.x);
+                std::copy(&buffer[i + 2 + 12 * k], &buffer[i + 14 + 12 * k], &v.x);
                 vertices.push_back(v);
             }
         }
         return vertices;
     }
 
-    static Model3DS triangleModel()
+    static Model3DS load(const std::vector<MeshObject>& objects)
+    {
+        const std::string bytes = write3ds(objects);
+        Model3DS model;
+        model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "m.3DS");
+        return model;
+    }
+
+    static MeshObject triangle()
     {
         MeshObject object;
         object.name = "Tri";
         object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
         object.texCoords = {{1, 0}, {0, 1}, {0.25f, 0.75f}};
         object.faces = {{0, 1, 2}};
-        const std::string bytes = write3ds({object});
-        Model3DS model;
-        model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "tri.3DS");
-        return model;
+        return object;
     }
 };
 
@@ -84,143 +81,76 @@ void expectAt(const FedVertex& v, float x, float y, float z)
 
 TEST_F(MeshListGl, CompilesDrawingAxesNormalsTangentsAndFourUnits)
 {
-    Model3DS model = triangleModel();
-    buildDisplayList(model, 1.0f, true);
-    ASSERT_NE(model.displayList, 0u);
-    EXPECT_TRUE(glIsList(model.displayList));
-    const std::vector<FedVertex> vertices = feedback(model.displayList);
-    ASSERT_EQ(vertices.size(), 3u);
-    // File (x, y, z) drawn at (x, z, -y).
-    expectAt(vertices[0], 0, 0, 0);
-    expectAt(vertices[1], 1, 0, 0);
-    expectAt(vertices[2], 0, 0, -1);
-    // Normal (0, 0, 1) gives tangent (1, 0, 0), sent as colour (t.x, t.z, -t.y).
-    for (const FedVertex& v : vertices) {
-        EXPECT_FLOAT_EQ(v.r, 1.0f);
-        EXPECT_FLOAT_EQ(v.g, 0.0f);
-        EXPECT_FLOAT_EQ(v.b, 0.0f);
+    for (float scale : {1.0f, 2.0f}) {
+        Model3DS model = load({triangle()});
+        buildDisplayList(model, scale, true);
+        ASSERT_TRUE(glIsList(model.displayList));
+        const std::vector<FedVertex> vertices = feedback(model.displayList);
+        ASSERT_EQ(vertices.size(), 3u);
+        // File (x, y, z) drawn at (x, z, -y).
+        expectAt(vertices[0], 0, 0, 0);
+        expectAt(vertices[1], 1, 0, 0);
+        expectAt(vertices[2], 0, 0, -1);
+        // Normal (0, 0, 1) gives tangent (1, 0, 0), sent as colour (t.x, t.z, -t.y).
+        for (const FedVertex& v : vertices)
+            EXPECT_EQ(std::vector<float>({v.r, v.g, v.b}), std::vector<float>({1, 0, 0}));
+        // Texture coordinates (u, -v) times the scale.
+        EXPECT_FLOAT_EQ(vertices[0].s, scale);
+        EXPECT_FLOAT_EQ(vertices[1].t, -scale);
+        EXPECT_FLOAT_EQ(vertices[2].s, 0.25f * scale);
+        EXPECT_FLOAT_EQ(vertices[2].t, -0.75f * scale);
+        glDeleteLists(model.displayList, 1);
     }
-    // Texture coordinates (u, -v).
-    EXPECT_FLOAT_EQ(vertices[0].s, 1.0f);
-    EXPECT_FLOAT_EQ(vertices[0].t, 0.0f);
-    EXPECT_FLOAT_EQ(vertices[1].t, -1.0f);
-    EXPECT_FLOAT_EQ(vertices[2].s, 0.25f);
-    EXPECT_FLOAT_EQ(vertices[2].t, -0.75f);
-
     // The list leaves the last vertex's values current: the drawing normal
-    // (0, 1, 0) and (0.25, -0.75) on units 0 to 3.
+    // (0, 1, 0) and the coordinates on units 0 to 3.
     GLfloat normal[3];
     glGetFloatv(GL_CURRENT_NORMAL, normal);
-    EXPECT_FLOAT_EQ(normal[0], 0.0f);
-    EXPECT_FLOAT_EQ(normal[1], 1.0f);
-    EXPECT_FLOAT_EQ(normal[2], 0.0f);
+    EXPECT_EQ(std::vector<float>(normal, normal + 3), std::vector<float>({0, 1, 0}));
     for (GLenum unit = GL_TEXTURE0; unit <= GL_TEXTURE3; ++unit) {
         multitexture.glActiveTexture(unit);
         GLfloat coords[4];
         glGetFloatv(GL_CURRENT_TEXTURE_COORDS, coords);
-        EXPECT_FLOAT_EQ(coords[0], 0.25f) << "unit " << unit - GL_TEXTURE0;
-        EXPECT_FLOAT_EQ(coords[1], -0.75f) << "unit " << unit - GL_TEXTURE0;
+        EXPECT_FLOAT_EQ(coords[1], -1.5f) << "unit " << unit - GL_TEXTURE0;
     }
     multitexture.glActiveTexture(GL_TEXTURE0);
-    glDeleteLists(model.displayList, 1);
 
-    // The texture scale multiplies both coordinates.
-    Model3DS scaled = triangleModel();
-    buildDisplayList(scaled, 2.0f, true);
-    const std::vector<FedVertex> doubled = feedback(scaled.displayList);
-    ASSERT_EQ(doubled.size(), 3u);
-    EXPECT_FLOAT_EQ(doubled[2].s, 0.5f);
-    EXPECT_FLOAT_EQ(doubled[2].t, -1.5f);
-    glDeleteLists(scaled.displayList, 1);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(MeshListGl, WithoutTangentsNoColourIsCompiled)
-{
-    Model3DS model = triangleModel();
-    buildDisplayList(model, 1.0f, false);
+    // Without tangents no colour is compiled.
+    Model3DS plain = load({triangle()});
+    buildDisplayList(plain, 1.0f, false);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
-    const std::vector<FedVertex> vertices = feedback(model.displayList);
-    ASSERT_EQ(vertices.size(), 3u);
-    for (const FedVertex& v : vertices) {
-        EXPECT_FLOAT_EQ(v.r, 0.25f);
-        EXPECT_FLOAT_EQ(v.g, 0.5f);
-        EXPECT_FLOAT_EQ(v.b, 0.75f);
-    }
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 0.25f);
-    glDeleteLists(model.displayList, 1);
+    for (const FedVertex& v : feedback(plain.displayList))
+        EXPECT_EQ(std::vector<float>({v.r, v.g, v.b}), std::vector<float>({0.25f, 0.5f, 0.75f}));
+    glDeleteLists(plain.displayList, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(MeshListGl, EmptyModelsMissingCoordinatesAndBadFaces)
 {
-    {
-        BoxRecorder boxes;
-        Model3DS missing;
-        missing.load("/nonexistent/None.3DS");
-        buildDisplayList(missing, 1.0f, true);
-        EXPECT_NE(missing.displayList, 0u);
-        EXPECT_TRUE(glIsList(missing.displayList));
-        EXPECT_TRUE(feedback(missing.displayList).empty());
-        missing.computeObjectBoxes(2.5f);
-        EXPECT_TRUE(missing.boxes.empty());
-        glDeleteLists(missing.displayList, 1);
-    }
+    BoxRecorder boxes;
+    Model3DS missing;
+    missing.load("/nonexistent/None.3DS");
+    buildDisplayList(missing, 1.0f, true);
+    EXPECT_TRUE(glIsList(missing.displayList));
+    EXPECT_TRUE(feedback(missing.displayList).empty());
+    glDeleteLists(missing.displayList, 1);
 
     // One object without any texture coordinates, one with fewer than its
     // vertices, and a face naming a vertex that does not exist.
-    MeshObject bare;
-    bare.name = "Bare";
-    bare.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    MeshObject bare = triangle();
+    bare.texCoords.clear();
     bare.faces = {{0, 1, 2}, {0, 1, 3}};
-    MeshObject fewer = bare;
-    fewer.name = "Fewer";
+    MeshObject fewer = triangle();
     fewer.texCoords = {{0.5f, 0.5f}};
-    fewer.faces = {{0, 1, 2}};
-    const std::string bytes = write3ds({bare, fewer});
-    Model3DS model;
-    model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "m.3DS");
+    Model3DS model = load({bare, fewer});
     ASSERT_EQ(model.objectCount, 2);
     buildDisplayList(model, 1.0f, true);
     const std::vector<FedVertex> vertices = feedback(model.displayList);
     ASSERT_EQ(vertices.size(), 6u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(vertices[i].s, 0.0f);
-        EXPECT_FLOAT_EQ(vertices[i].t, 0.0f);
+    const float expected[6][2] = {{0, 0}, {0, 0}, {0, 0}, {0.5f, -0.5f}, {0, 0}, {0, 0}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FLOAT_EQ(vertices[i].s, expected[i][0]) << i;
+        EXPECT_FLOAT_EQ(vertices[i].t, expected[i][1]) << i;
     }
-    EXPECT_FLOAT_EQ(vertices[3].s, 0.5f);
-    EXPECT_FLOAT_EQ(vertices[3].t, -0.5f);
-    EXPECT_FLOAT_EQ(vertices[4].s, 0.0f);
-    EXPECT_FLOAT_EQ(vertices[5].t, 0.0f);
     expectAt(vertices[5], 0, 0, -1);
-    glDeleteLists(model.displayList, 1);
-}
-
-TEST_F(MeshListGl, DrawnListCoversItsPixels)
-{
-    // A quad in the drawing plane y = 0 seen from above fills the middle of
-    // the window in the tangent colour.
-    MeshObject quad;
-    quad.name = "Quad";
-    quad.vertices = {{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}, {-2, 2, 0}};
-    quad.faces = {{0, 1, 2}, {0, 2, 3}};
-    const std::string bytes = write3ds({quad});
-    Model3DS model;
-    model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "q.3DS");
-    buildDisplayList(model, 1.0f, true);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glLoadIdentity();
-    glRotatef(90, 1, 0, 0);  // look down the drawing y axis
-    glCallList(model.displayList);
-    glFinish();
-    const std::vector<uint8_t> centre = readPixelsRgb(128, 128, 1, 1);
-    const std::vector<uint8_t> corner = readPixelsRgb(5, 5, 1, 1);
-    EXPECT_EQ(centre[0], 255);
-    EXPECT_EQ(centre[1], 0);
-    EXPECT_EQ(corner[0], 0);
-    glLoadIdentity();
     glDeleteLists(model.displayList, 1);
 }

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
-
 #include "app/probe.h"
-#include "assets/image.h"
-#include "assets/rgbe.h"
 #include "assets/writers.h"
 #include "render/opengl.h"
 #include "render/texture.h"
@@ -14,30 +10,37 @@
 
 namespace {
 
-class TextureGl : public ::testing::Test {
+class TextureGl : public GlTest {
 protected:
     void SetUp() override
     {
-        if (!ensureGlContext(256, 256))
-            GTEST_SKIP() << "no display";
-        probeGlCapabilities();
+        GlTest::SetUp();
         dir = makeScratchDir("texture");
     }
-
+    // Loads name from the scratch folder and checks it is bound.
+    unsigned load(const std::string& name, bool mipmaps)
+    {
+        unsigned texture = 0;
+        const std::string path = dir + "/" + name;
+        EXPECT_TRUE(name.find(".hdr") != std::string::npos ? loadRgbeTexture(texture, path.c_str(), mipmaps)
+                                                            : loadTexture(texture, path.c_str(), mipmaps));
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<unsigned>(bound), texture);
+        return texture;
+    }
     GLint parameter(GLenum name)
     {
         GLint value = -1;
         glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
         return value;
     }
-
     GLint level(int lod, GLenum name)
     {
         GLint value = -1;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, lod, name, &value);
         return value;
     }
-
     std::vector<uint8_t> texels(GLenum format, size_t size)
     {
         std::vector<uint8_t> out(size);
@@ -45,38 +48,70 @@ protected:
         glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, out.data());
         return out;
     }
-
     std::string dir;
 };
 
-
 }  // namespace
 
-TEST_F(TextureGl, BitmapUploadsBottomRowFirstWithoutMipmaps)
+TEST_F(TextureGl, BitmapTgaAndJpegUploads)
 {
     // Width 3: rows of 9 bytes only arrive intact with an unpack alignment of 1.
-    std::vector<uint8_t> rgb;
+    std::vector<uint8_t> rgb, rgba, grey(16 * 8);
     for (int i = 0; i < 3 * 2; ++i)
         rgb.insert(rgb.end(), {static_cast<uint8_t>(40 * i), static_cast<uint8_t>(200 - i), 7});
+    for (int i = 0; i < 4 * 4; ++i)
+        rgba.insert(rgba.end(), {static_cast<uint8_t>(i * 16), 10, 20, static_cast<uint8_t>(255 - i)});
+    for (size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<uint8_t>(20 + 25 * (i / 16));
     writeFile(dir + "/pic.bmp", writeBmp24(3, 2, rgb));
+    writeFile(dir + "/glow.tga", writeTga(4, 4, 4, rgba, true));
+    writeFile(dir + "/grey.jpg", writeJpeg(16, 8, 1, grey));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     BoxRecorder boxes;
-    unsigned texture = 0;
-    ASSERT_TRUE(loadTexture(texture, (dir + "/pic.bmp").c_str(), false));
-    EXPECT_TRUE(boxes.boxes().empty());
-    EXPECT_NE(texture, 0u);
-    GLint bound = 0, alignment = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+
+    unsigned texture = load("pic.bmp", false);
+    GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(static_cast<unsigned>(bound), texture);
     EXPECT_EQ(alignment, 1);
     EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 3);
-    EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), 2);
     EXPECT_EQ(level(0, GL_TEXTURE_ALPHA_SIZE), 0);
     EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(texels(GL_RGB, rgb.size()), rgb);
+    EXPECT_EQ(texels(GL_RGB, rgb.size()), rgb) << "bottom row first";
     glDeleteTextures(1, &texture);
+
+    texture = load("glow.tga", true);
+    EXPECT_GT(level(0, GL_TEXTURE_ALPHA_SIZE), 0);
+    EXPECT_EQ(level(2, GL_TEXTURE_WIDTH), 1);
+    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(texels(GL_RGBA, rgba.size()), rgba);
+    glDeleteTextures(1, &texture);
+
+    // A grey picture drawn over the window shows grey: every channel carries the value.
+    texture = load("grey.jpg", false);
+    EXPECT_GT(level(0, GL_TEXTURE_LUMINANCE_SIZE), 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glEnable(GL_TEXTURE_2D);
+    glViewport(0, 0, 64, 64);
+    glBegin(GL_QUADS);
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const auto& c : corners) {
+        glTexCoord2f(c[0], c[1]);
+        glVertex2f(2 * c[0] - 1, 2 * c[1] - 1);
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glViewport(0, 0, 256, 256);
+    for (int row = 0; row < 8; ++row) {
+        const std::vector<uint8_t> pixel = pixelAt(20, row * 8 + 4);
+        EXPECT_NEAR(pixel[0], 20 + 25 * (7 - row), 3) << "row " << row;
+        EXPECT_EQ(pixel[0], pixel[1]);
+        EXPECT_EQ(pixel[0], pixel[2]);
+    }
+    glDeleteTextures(1, &texture);
+    expectBoxes(boxes, {});
 
     // A failed load makes no texture and leaves the name alone.
     unsigned kept = 55;
@@ -85,95 +120,16 @@ TEST_F(TextureGl, BitmapUploadsBottomRowFirstWithoutMipmaps)
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Can't load bmp Image File"});
 }
 
-TEST_F(TextureGl, TgaWithAlphaBuildsMipmaps)
-{
-    std::vector<uint8_t> rgba;
-    for (int i = 0; i < 4 * 4; ++i)
-        rgba.insert(rgba.end(), {static_cast<uint8_t>(i * 16), 10, 20, static_cast<uint8_t>(255 - i)});
-    writeFile(dir + "/glow.tga", writeTga(4, 4, 4, rgba, true));
-    unsigned texture = 0;
-    ASSERT_TRUE(loadTexture(texture, (dir + "/glow.tga").c_str(), true));
-    EXPECT_GT(level(0, GL_TEXTURE_ALPHA_SIZE), 0);
-    EXPECT_EQ(level(1, GL_TEXTURE_WIDTH), 2);
-    EXPECT_EQ(level(2, GL_TEXTURE_WIDTH), 1);
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(texels(GL_RGBA, rgba.size()), rgba);
-    glDeleteTextures(1, &texture);
-}
-
-TEST_F(TextureGl, GreyJpegLooksGrey)
-{
-    std::vector<uint8_t> rows(16 * 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16; ++x)
-            rows[y * 16 + x] = static_cast<uint8_t>(20 + 25 * y);
-    writeFile(dir + "/grey.jpg", writeJpeg(16, 8, 1, rows));
-    unsigned texture = 0;
-    ASSERT_TRUE(loadTexture(texture, (dir + "/grey.jpg").c_str(), false));
-    EXPECT_GT(level(0, GL_TEXTURE_LUMINANCE_SIZE), 0);
-    const std::vector<uint8_t> grey = texels(GL_LUMINANCE, 16 * 8);
-    for (int row = 0; row < 8; ++row)
-        EXPECT_NEAR(grey[row * 16 + 3], 20 + 25 * (7 - row), 3) << "row " << row;
-
-    // Drawn over the window it shows grey: every channel carries the value.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    glViewport(0, 0, 64, 64);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(-1, -1);
-    glTexCoord2f(1, 0);
-    glVertex2f(1, -1);
-    glTexCoord2f(1, 1);
-    glVertex2f(1, 1);
-    glTexCoord2f(0, 1);
-    glVertex2f(-1, 1);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
-    glViewport(0, 0, 256, 256);
-    glFinish();
-    for (int row = 0; row < 8; ++row) {
-        const std::vector<uint8_t> pixel = readPixelsRgb(20, row * 8 + 4, 1, 1);
-        EXPECT_NEAR(pixel[0], 20 + 25 * (7 - row), 3) << "row " << row;
-        EXPECT_EQ(pixel[0], pixel[1]);
-        EXPECT_EQ(pixel[0], pixel[2]);
-    }
-    glDeleteTextures(1, &texture);
-}
-
 TEST_F(TextureGl, RgbeTextureFiltersAndValues)
 {
-    // (1, 0.5, 0.25), (2, 0, 0.5) clamped to 1 by the fixed-point internal format.
-    const std::vector<float> rgb = {1.0f, 0.5f, 0.25f, 2.0f, 0.0f, 0.5f,
-                                    0.0f, 0.0f, 0.0f,  0.125f, 0.25f, 1.0f};
-    writeFile(dir + "/m.hdr", writeRgbe(2, 2, rgb));
+    // (2, 0, 0.5) is clamped to 1 by the fixed-point internal format.
+    writeFile(dir + "/m.hdr", writeRgbe(2, 2, {1.0f, 0.5f, 0.25f, 2.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.125f, 0.25f, 1.0f}));
     const bool savedFlag = glCaps.generateMipmapSupported;
-
-    unsigned texture = 0;
-    ASSERT_TRUE(loadRgbeTexture(texture, (dir + "/m.hdr").c_str(), false));
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned>(bound), texture);
+    unsigned texture = load("m.hdr", false);
     EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 2);
     EXPECT_EQ(level(0, GL_TEXTURE_ALPHA_SIZE), 0);
     EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
     EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    if (std::strstr(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "texture_filter_anisotropic")) {
-        GLfloat largest = 0, set = 0;
-        glGetFloatv(0x84FF, &largest);  // GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT
-        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &set);
-        EXPECT_GT(set, 1.0f);
-        EXPECT_LE(set, largest);
-    }
     std::vector<float> values(12);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, values.data());
     const float expected[12] = {1.0f, 0.5f, 0.25f, 1.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.125f, 0.25f, 1.0f};
@@ -182,26 +138,21 @@ TEST_F(TextureGl, RgbeTextureFiltersAndValues)
     glDeleteTextures(1, &texture);
 
     // Mipmaps asked for: built by the driver when it can, else linear.
-    glCaps.generateMipmapSupported = true;
-    ASSERT_TRUE(loadRgbeTexture(texture, (dir + "/m.hdr").c_str(), true));
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(parameter(GL_GENERATE_MIPMAP_SGIS), GL_TRUE);
-    EXPECT_EQ(level(1, GL_TEXTURE_WIDTH), 1);
-    glDeleteTextures(1, &texture);
-    glCaps.generateMipmapSupported = false;
-    ASSERT_TRUE(loadRgbeTexture(texture, (dir + "/m.hdr").c_str(), true));
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(GL_GENERATE_MIPMAP_SGIS), GL_FALSE);
-    glDeleteTextures(1, &texture);
+    for (bool driverMipmaps : {true, false}) {
+        glCaps.generateMipmapSupported = driverMipmaps;
+        texture = load("m.hdr", true);
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), driverMipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+        EXPECT_EQ(parameter(GL_GENERATE_MIPMAP_SGIS), driverMipmaps ? GL_TRUE : GL_FALSE);
+        glDeleteTextures(1, &texture);
+    }
     glCaps.generateMipmapSupported = savedFlag;
 
     // A header of another orientation still makes a (0 x 0) texture.
     writeFile(dir + "/flipped.hdr", "#?RADIANCE\n\n+Y 2 +X 2\n" + std::string(16, '\x40'));
-    ASSERT_TRUE(loadRgbeTexture(texture, (dir + "/flipped.hdr").c_str(), false));
+    texture = load("flipped.hdr", false);
     EXPECT_NE(texture, 0u);
     EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 0);
     glDeleteTextures(1, &texture);
-
     unsigned kept = 66;
     EXPECT_FALSE(loadRgbeTexture(kept, nullptr, true));
     EXPECT_FALSE(loadRgbeTexture(kept, (dir + "/missing.hdr").c_str(), true));
