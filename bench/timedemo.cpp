@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ const char* const usage =
     "  --state FILE        write the game state after every frame of runs 1 and 2: run, frame,\n"
     "                      hit points, bottles, camera position and view point\n"
     "  --no-profile        skip the profiled run\n"
+    "  --no-depth-prepass  draw the scene passes without their depth pre-pass (for comparison)\n"
     "  --record FILE       play from the player start and record the camera until Escape\n"
     "  --script TEXT       with --record: walk by script instead of by hand\n";
 
@@ -80,6 +82,21 @@ double secondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
+// The processor time of the whole process so far (the renderer's threads
+// included): less disturbed than wall time by other programs on the machine.
+double processSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// What a frame cost: wall time and processor time, in seconds.
+struct FrameCost {
+    double wall = 0.0;
+    double processor = 0.0;
+};
+
 struct Options {
     std::string gameDir;
     std::string walkPath = PLEMOX_TIMEDEMO_WALK;
@@ -91,6 +108,7 @@ struct Options {
     int shotEvery = 0;
     std::string statePath;
     bool profile = true;
+    bool depthPrePass = true;
 };
 
 // Reads the command line; false (after telling why) when it is not usable.
@@ -105,6 +123,10 @@ bool parseOptions(int argc, char** argv, Options& options)
         }
         if (option == "--no-profile") {
             options.profile = false;
+            continue;
+        }
+        if (option == "--no-depth-prepass") {
+            options.depthPrePass = false;
             continue;
         }
         if (option == "--shots") {
@@ -392,23 +414,27 @@ bool writeShot(const std::string& path)
 // One frame of play at the given camera, as the main loop draws it; returns
 // its time in seconds with all GL work finished. With a shot path the frame
 // is also written out; the read-back is not counted.
-double drawWalkFrame(const Camera& camera, const std::string& shotPath, bool& shotOk)
+FrameCost drawWalkFrame(const Camera& camera, const std::string& shotPath, bool& shotOk)
 {
     input.currentScreen = Playing;
     playerCamera = camera;
-    const Clock::time_point start = Clock::now();
+    FrameCost cost;
+    Clock::time_point start = Clock::now();
+    double processorStart = processSeconds();
     drawFrame();
-    double seconds = 0.0;
-    Clock::time_point resume = start;
     if (!shotPath.empty()) {
         glFinish();
-        seconds = secondsBetween(start, Clock::now());
+        cost.wall = secondsBetween(start, Clock::now());
+        cost.processor = processSeconds() - processorStart;
         shotOk = writeShot(shotPath) && shotOk;
-        resume = Clock::now();
+        start = Clock::now();
+        processorStart = processSeconds();
     }
     swapBuffers();
     glFinish();
-    return seconds + secondsBetween(resume, Clock::now());
+    cost.wall += secondsBetween(start, Clock::now());
+    cost.processor += processSeconds() - processorStart;
+    return cost;
 }
 
 // What a run writes besides its times: shots named PREFIX-FFFF.bmp, one state
@@ -444,6 +470,7 @@ void restorePieceFlags(const std::vector<uint8_t>& flags)
 
 struct RunResult {
     std::vector<double> frameSeconds;
+    double processorSeconds = 0.0;  // summed over the frames
     double wallSeconds = 0.0;
     double overdraw = 0.0;  // single-pass run: passed fragments per window pixel, walk average
 };
@@ -473,7 +500,9 @@ bool replayWalk(const std::vector<Camera>& walk, RunResult& result, const RunOut
             std::snprintf(name, sizeof name, "/%s-%04zu.bmp", outputs.shotPrefix, frame);
             shot = options.shotsDir + name;
         }
-        result.frameSeconds.push_back(drawWalkFrame(walk[frame], shot, shotsOk));
+        const FrameCost cost = drawWalkFrame(walk[frame], shot, shotsOk);
+        result.frameSeconds.push_back(cost.wall);
+        result.processorSeconds += cost.processor;
         if (outputs.state) {
             const Camera& c = playerCamera;
             std::fprintf(outputs.state, "%d %zu %d %d %.9g %.9g %.9g %.9g %.9g %.9g\n", outputs.runNumber, frame,
@@ -491,17 +520,12 @@ bool replayWalk(const std::vector<Camera>& walk, RunResult& result, const RunOut
 
 typedef void(APIENTRY* GenQueriesProc)(GLsizei, GLuint*);
 typedef void(APIENTRY* DeleteQueriesProc)(GLsizei, const GLuint*);
-typedef void(APIENTRY* BeginQueryProc)(GLenum, GLuint);
-typedef void(APIENTRY* EndQueryProc)(GLenum);
 typedef void(APIENTRY* GetQueryObjectuivProc)(GLuint, GLenum, GLuint*);
 
-// The fragment counter around the single scene pass, when the driver has
-// ARB occlusion queries.
+// The query object the scene pass counts its shaded fragments into, when the
+// driver has ARB occlusion queries.
 struct SampleCounter {
-    GenQueriesProc gen = nullptr;
     DeleteQueriesProc remove = nullptr;
-    BeginQueryProc begin = nullptr;
-    EndQueryProc end = nullptr;
     GetQueryObjectuivProc result = nullptr;
     GLuint query = 0;
 
@@ -509,18 +533,20 @@ struct SampleCounter {
     {
         if (!extensionListed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_ARB_occlusion_query"))
             return false;
-        gen = reinterpret_cast<GenQueriesProc>(getGlProcAddress("glGenQueriesARB"));
+        const auto gen = reinterpret_cast<GenQueriesProc>(getGlProcAddress("glGenQueriesARB"));
         remove = reinterpret_cast<DeleteQueriesProc>(getGlProcAddress("glDeleteQueriesARB"));
-        begin = reinterpret_cast<BeginQueryProc>(getGlProcAddress("glBeginQueryARB"));
-        end = reinterpret_cast<EndQueryProc>(getGlProcAddress("glEndQueryARB"));
         result = reinterpret_cast<GetQueryObjectuivProc>(getGlProcAddress("glGetQueryObjectuivARB"));
-        if (!gen || !remove || !begin || !end || !result)
+        if (!gen || !remove || !result)
             return false;
         gen(1, &query);
-        return true;
+        if (setShadedFragmentQuery(query))
+            return true;
+        release();
+        return false;
     }
     void release()
     {
+        setShadedFragmentQuery(0);
         if (query != 0)
             remove(1, &query);
         query = 0;
@@ -528,37 +554,35 @@ struct SampleCounter {
 };
 
 // One frame of the floor: the clear and one scene pass into the window, the
-// swap and glFinish; with a counter, the fragments that passed the depth test
-// in the pass (read after the frame, not timed).
-double drawFloorFrame(const Camera& camera, SampleCounter* counter, GLuint& samples)
+// swap and glFinish; with a counter, the fragments the pass shaded (read
+// after the frame, not timed).
+FrameCost drawFloorFrame(const Camera& camera, SampleCounter* counter, GLuint& samples)
 {
     playerCamera = camera;
     const Clock::time_point start = Clock::now();
+    const double processorStart = processSeconds();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(camera.position.x, camera.position.y, camera.position.z, camera.view.x, camera.view.y,
               camera.view.z, camera.up.x, camera.up.y, camera.up.z);
-    if (counter)
-        counter->begin(GL_SAMPLES_PASSED_ARB, counter->query);
     world.renderWorld(true);
-    if (counter)
-        counter->end(GL_SAMPLES_PASSED_ARB);
     swapBuffers();
     glFinish();
-    const double seconds = secondsBetween(start, Clock::now());
+    FrameCost cost;
+    cost.wall = secondsBetween(start, Clock::now());
+    cost.processor = processSeconds() - processorStart;
     if (counter)
         counter->result(counter->query, GL_QUERY_RESULT_ARB, &samples);
-    return seconds;
+    return cost;
 }
 
 // The floor run: every frame only one scene pass into the window, showing the
 // props run 1 showed at that frame (flags); the game state it leaves behind
-// is thrown away.
+// is thrown away. Overdraw: the fragments the materials shaded per window
+// pixel, walk average.
 bool floorWalk(const std::vector<Camera>& walk, const std::vector<std::vector<uint8_t>>& flags, RunResult& result)
 {
-    SampleCounter counter;
-    const bool counting = counter.create();
     const double pixels = static_cast<double>(config.windowWidth) * static_cast<double>(config.windowHeight);
     resetForRun();
     glViewport(0, 0, config.windowWidth, config.windowHeight);
@@ -571,22 +595,29 @@ bool floorWalk(const std::vector<Camera>& walk, const std::vector<std::vector<ui
         drawFloorFrame(walk.front(), nullptr, samples);
     }
     resetForRun();
+    SampleCounter counter;
+    const bool counting = counter.create();
     glFinish();
     double overdrawSum = 0.0;
+    bool completed = true;
     const Clock::time_point start = Clock::now();
     for (size_t frame = 0; frame < walk.size(); ++frame) {
-        if (!pumpMessages())
-            return false;
+        if (!pumpMessages()) {
+            completed = false;
+            break;
+        }
         if (frame < flags.size())
             restorePieceFlags(flags[frame]);
-        result.frameSeconds.push_back(drawFloorFrame(walk[frame], counting ? &counter : nullptr, samples));
+        const FrameCost cost = drawFloorFrame(walk[frame], counting ? &counter : nullptr, samples);
+        result.frameSeconds.push_back(cost.wall);
+        result.processorSeconds += cost.processor;
         overdrawSum += static_cast<double>(samples) / pixels;
     }
     result.wallSeconds = secondsBetween(start, Clock::now());
     result.overdraw = counting ? overdrawSum / static_cast<double>(walk.size()) : -1.0;
     counter.release();
     resetForRun();
-    return true;
+    return completed;
 }
 
 // "N frames S seconds F fps min/avg/max/stddev ms".
@@ -644,11 +675,11 @@ PassProfile passProfile;
 
 // The scene-pass callback of the profile run: the world's own pass between
 // two glFinish calls, so each pass's GL work is counted in it.
-void timedWorldPass(bool scenePass)
+void timedWorldPass(bool scenePass, bool shown)
 {
     glFinish();
     const Clock::time_point start = Clock::now();
-    world.renderWorld(scenePass);
+    world.renderWorld(scenePass, shown);
     glFinish();
     const double seconds = secondsBetween(start, Clock::now());
     if (!scenePass)
@@ -700,7 +731,7 @@ bool profileWalk(const std::vector<Camera>& walk)
         std::printf("  %-50s %8.2f\n", name, milliseconds);
     };
     row("logic pass (collision, occlusion tests, pickups)", passProfile.logicPass * perFrame);
-    row(active ? "scene pass 1 (full-size framebuffer)" : "scene pass 1 (window)",
+    row(active ? "scene pass 1 (full-size framebuffer)" : "scene pass 1 (rules only, nothing drawn)",
         passProfile.scenePass[0] * perFrame);
     row(active ? "scene pass 2 (one-eighth framebuffer)" : "scene pass 2 (window)",
         passProfile.scenePass[1] * perFrame);
@@ -724,6 +755,9 @@ int runTimedemo(const Options& options, const std::vector<Camera>& walk)
 {
     const bool savedPost = postProcessing.postProcessingEnabled;
     const bool savedFloat = glCaps.floatTexturesEnabled;
+    setDepthPrePass(options.depthPrePass);
+    if (!options.depthPrePass)
+        std::printf("note: the scene passes draw without their depth pre-pass\n");
     std::printf("walk: %zu cameras from %s; window %d x %d; renderer %s\n", walk.size(),
                 options.walkPath.c_str(), config.windowWidth, config.windowHeight,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
@@ -778,8 +812,15 @@ int runTimedemo(const Options& options, const std::vector<Camera>& walk)
         const double floorAverage = averageSeconds(floor);
         std::printf("frame time against run 3: post-processing on %.2fx, off %.2fx\n",
                     averageSeconds(withPost) / floorAverage, averageSeconds(withoutPost) / floorAverage);
+        std::printf("processor time per frame against run 3: post-processing on %.2fx, off %.2fx "
+                    "(%.1f, %.1f and %.1f ms)\n",
+                    withPost.processorSeconds / floor.processorSeconds,
+                    withoutPost.processorSeconds / floor.processorSeconds,
+                    withPost.processorSeconds * 1000.0 / static_cast<double>(walk.size()),
+                    withoutPost.processorSeconds * 1000.0 / static_cast<double>(walk.size()),
+                    floor.processorSeconds * 1000.0 / static_cast<double>(walk.size()));
         if (floor.overdraw >= 0.0)
-            std::printf("overdraw of the scene pass: %.2f fragments passing the depth test per pixel "
+            std::printf("overdraw of the scene pass: %.2f fragments shaded by the materials per pixel "
                         "(walk average)\n", floor.overdraw);
         else
             std::printf("overdraw of the scene pass: not measured (no occlusion queries)\n");

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -7,6 +10,7 @@
 
 #include "app/camera.h"
 #include "app/probe.h"
+#include "assets/writers.h"
 #include "render/opengl.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
@@ -316,5 +320,105 @@ TEST_F(WorldGl, LoadLevelAssemblesTheMapAndReleaseFreesIt)
     EXPECT_EQ(glowTexture, 0u);
     EXPECT_FALSE(glIsTexture(glow));
     releaseWorld(*world);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(WorldGl, UnshownScenePassAppliesItsRulesAndDrawsNothing)
+{
+    LevelPiece& fire = addCrate(*world, {0, 0, -60});
+    fire.hazardDamage = 3;
+    fire.visible = 1;
+    world->hitPoints = 1000;
+    positionCamera(playerCamera, 0, 0, -57, 0, 0, -100, 0, 1, 0);  // inside the crate's box
+    lookFrom({0, 0, 0}, {0, 0, -1});
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    world->renderWorld(true, false);
+    EXPECT_EQ(world->hitPoints, 997);
+    EXPECT_FLOAT_EQ(playerCamera.position.z, -57.0f + pushOutDistance) << "pushed out along +z";
+    const std::vector<uint8_t> pixels = readPixelsRgb(0, 0, side, side);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), side * side * 3) << "nothing drawn";
+}
+
+// Pieces with lighting programs, drawn with and without the depth pre-pass:
+// a wall wider than the view (every corner outside it), a nearer quad over
+// its middle, a quad in the wall's own plane after it in slot order, and a
+// hazard behind the camera (outside the view, its rules still apply).
+TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
+{
+    const std::string dir = makeScratchDir("world-prepass");
+    const char* const colours[2] = {"0.9 0.1 0.1", "0.1 0.9 0.1"};
+    for (int m = 0; m < 2; ++m) {
+        float rgb[3];
+        std::sscanf(colours[m], "%f %f %f", &rgb[0], &rgb[1], &rgb[2]);
+        const std::string maps[4] = {"diffuse", "normal", "height", "specular"};
+        std::string text = "_SHADING " + std::to_string(m) + "\n_SHININESS 16\n_TILING 1\n";
+        for (int k = 0; k < 4; ++k) {
+            const std::string path = dir + "/" + maps[k] + std::to_string(m) + ".hdr";
+            const std::vector<float> value = k == 0 ? std::vector<float>(rgb, rgb + 3)
+                                             : k == 1 ? std::vector<float>{0.5f, 0.5f, 1.0f}
+                                                      : std::vector<float>{0.3f, 0.3f, 0.3f};
+            writeFile(path, writeRgbe(1, 1, value));
+            const char* keys[4] = {"_DIFFUSE_MAP ", "_NORMAL_MAP ", "_HEIGHT_MAP ", "_SPECULAR_MAP "};
+            text += keys[k] + path + "\n";
+        }
+        writeFile(dir + "/m" + std::to_string(m) + ".plemoxmat", text);
+        const char* source = std::getenv("PLEMOX_SOURCE_DIR");
+        ScopedWorkingDirectory cwd(source ? source : gameDir());
+        world->materials[m + 1].load(dir + "/m" + std::to_string(m) + ".plemoxmat");
+        ASSERT_NE(world->materials[m + 1].program.program, 0u);
+    }
+    LevelPiece& wall = addWall(*world);
+    std::vector<Vector3> wide, near, tie;
+    addQuad(wide, {-900, -900, 0}, {900, -900, 0}, {900, 900, 0}, {-900, 900, 0}, {0, 0, 1});
+    addQuad(near, {-8, -8, 20}, {8, -8, 20}, {8, 8, 20}, {-8, 8, 20}, {0, 0, 1});
+    addQuad(tie, {20, 20, 0}, {30, 20, 0}, {30, 30, 0}, {20, 30, 0}, {0, 0, 1});
+    wall.model = Model3DS();
+    buildModel(wall.model, wide);
+    for (const auto* corners : {&near, &tie}) {
+        LevelPiece& piece = addPiece(*world, "Room01", {0, 0, -50}, 0);
+        buildModel(piece.model, *corners);
+        piece.materialIndex = 2;
+    }
+    wall.materialIndex = 1;
+    LevelPiece& spikes = addCrate(*world, {0, 0, 20});
+    spikes.visible = 1;
+    spikes.hazardDamage = 5;
+    world->hitPoints = 1000;
+    lightPositions[0] = Vector3(0, 0, 10);
+    lightCount = 1;
+
+    const auto genQueries = reinterpret_cast<PFNGLGENQUERIESARBPROC>(getGlProcAddress("glGenQueriesARB"));
+    const auto queryResult = reinterpret_cast<PFNGLGETQUERYOBJECTUIVARBPROC>(getGlProcAddress("glGetQueryObjectuivARB"));
+    const auto deleteQueries = reinterpret_cast<PFNGLDELETEQUERIESARBPROC>(getGlProcAddress("glDeleteQueriesARB"));
+    ASSERT_TRUE(genQueries && queryResult && deleteQueries);
+    GLuint query = 0;
+    genQueries(1, &query);
+    ASSERT_TRUE(setShadedFragmentQuery(query));
+    std::vector<uint8_t> pictures[2];
+    GLuint shaded[2] = {};
+    for (int prePass = 0; prePass < 2; ++prePass) {
+        setDepthPrePass(prePass == 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        lookFrom({0, 0, 0}, {0, 0, -1});
+        world->renderWorld(true);
+        queryResult(query, GL_QUERY_RESULT_ARB, &shaded[prePass]);
+        pictures[prePass] = readPixelsRgb(0, 0, side, side);
+    }
+    setDepthPrePass(true);
+    setShadedFragmentQuery(0);
+    deleteQueries(1, &query);
+    EXPECT_EQ(world->hitPoints, 990) << "the hazard behind the camera hurt in both passes";
+    EXPECT_EQ(pictures[0], pictures[1]);
+    const auto at = [&](int x, int y, int c) { return pictures[1][(y * side + x) * 3 + c]; };
+    EXPECT_GT(at(5, 5, 0), at(5, 5, 1) + 20) << "the wall fills the view to its corners";
+    int nx = 0, ny = 0, tx = 0, ty = 0;
+    project({0, 0, -30}, nx, ny);
+    project({25, 25, -50}, tx, ty);
+    EXPECT_GT(at(nx, ny, 1), at(nx, ny, 0) + 20) << "the nearer quad covers the wall";
+    EXPECT_GT(at(tx, ty, 1), at(tx, ty, 0) + 20) << "equal depth: the later slot wins";
+    const GLuint pixels = side * side;
+    EXPECT_GT(shaded[0], shaded[1] + pixels / 10) << "without the pre-pass the wall is shaded under the near quad";
+    EXPECT_LE(shaded[1], pixels + pixels / 40) << "with it each pixel once, the equal-depth quad twice";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
