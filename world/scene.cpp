@@ -131,13 +131,43 @@ struct DrawnBox {
     ObjectBox box;
 };
 
-std::vector<DrawnBox> drawnBoxes;
+typedef void(APIENTRY* GetObjectParameterProc)(GLhandleARB, GLenum, GLint*);
+
+// The depth-only program of the pre-pass and its two shaders.
+struct DepthProgram {
+    bool decided = false;
+    GLhandleARB vertex = 0;
+    GLhandleARB fragment = 0;
+    GLhandleARB program = 0;  // 0 when it could not be built: no depth pre-pass
+};
+
+// A piece the scene pass draws, with what its material is bound with: the
+// light and the camera as they stood at its slot in the pass.
+struct PlannedPiece {
+    int slot = 0;
+    Vector3 light;
+    Camera local;
+    float depth = 0.0f;
+    bool depthFirst = false;  // its depth comes from the pre-pass
+};
+
+// Everything the passes keep from one call to the next.
+struct ScenePassState {
+    std::vector<DrawnBox> drawnBoxes;           // by slot
+    DepthProgram depthProgram;
+    std::vector<PlannedPiece> plannedPieces;    // the shown scene pass's pieces, in slot order
+    std::vector<const PlannedPiece*> nearFirst; // those with a depth pre-pass, nearest first
+    bool depthPrePass = true;
+    GLuint shadedFragmentQuery = 0;             // counts the shaded fragments when not 0
+};
+
+ScenePassState scenePassState;
 
 const DrawnBox& drawnBox(int slot, const Model3DS& model)
 {
-    if (drawnBoxes.size() <= static_cast<size_t>(slot))
-        drawnBoxes.resize(static_cast<size_t>(slot) + 1);
-    DrawnBox& drawn = drawnBoxes[static_cast<size_t>(slot)];
+    if (scenePassState.drawnBoxes.size() <= static_cast<size_t>(slot))
+        scenePassState.drawnBoxes.resize(static_cast<size_t>(slot) + 1);
+    DrawnBox& drawn = scenePassState.drawnBoxes[static_cast<size_t>(slot)];
     if (drawn.list == model.displayList && drawn.objects == model.objects.data() &&
         drawn.objectCount == model.objects.size())
         return drawn;
@@ -246,66 +276,55 @@ const char* const depthFragmentSource =
     "    gl_FragColor = vec4(0.0);\n"
     "}\n";
 
-typedef void(APIENTRY* GetObjectParameterProc)(GLhandleARB, GLenum, GLint*);
-
-struct DepthProgram {
-    bool decided = false;
-    GLhandleARB vertex = 0;
-    GLhandleARB fragment = 0;
-    GLhandleARB program = 0;  // 0 when it could not be built: no depth pre-pass
-};
-
-DepthProgram depthProgram;
-
 void releaseDepthProgram()
 {
-    if (depthProgram.program != 0) {
-        shaderGl.glDetachObjectARB(depthProgram.program, depthProgram.vertex);
-        shaderGl.glDetachObjectARB(depthProgram.program, depthProgram.fragment);
-        shaderGl.glDeleteObjectARB(depthProgram.program);
+    if (scenePassState.depthProgram.program != 0) {
+        shaderGl.glDetachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.vertex);
+        shaderGl.glDetachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.fragment);
+        shaderGl.glDeleteObjectARB(scenePassState.depthProgram.program);
     }
-    if (depthProgram.vertex != 0)
-        shaderGl.glDeleteObjectARB(depthProgram.vertex);
-    if (depthProgram.fragment != 0)
-        shaderGl.glDeleteObjectARB(depthProgram.fragment);
-    depthProgram = DepthProgram();
+    if (scenePassState.depthProgram.vertex != 0)
+        shaderGl.glDeleteObjectARB(scenePassState.depthProgram.vertex);
+    if (scenePassState.depthProgram.fragment != 0)
+        shaderGl.glDeleteObjectARB(scenePassState.depthProgram.fragment);
+    scenePassState.depthProgram = DepthProgram();
 }
 
 // Built at the first shown scene pass; without shader objects, or when it does
 // not link, the scene pass draws without a depth pre-pass.
 GLhandleARB depthOnlyProgram()
 {
-    if (depthProgram.decided)
-        return depthProgram.program;
-    depthProgram.decided = true;
+    if (scenePassState.depthProgram.decided)
+        return scenePassState.depthProgram.program;
+    scenePassState.depthProgram.decided = true;
     const auto getParameter =
         reinterpret_cast<GetObjectParameterProc>(getGlProcAddress("glGetObjectParameterivARB"));
     if (!getParameter)
         return 0;
-    depthProgram.vertex = shaderGl.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
-    depthProgram.fragment = shaderGl.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
-    if (depthProgram.vertex == 0 || depthProgram.fragment == 0) {
+    scenePassState.depthProgram.vertex = shaderGl.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+    scenePassState.depthProgram.fragment = shaderGl.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+    if (scenePassState.depthProgram.vertex == 0 || scenePassState.depthProgram.fragment == 0) {
         releaseDepthProgram();
-        depthProgram.decided = true;
+        scenePassState.depthProgram.decided = true;
         return 0;
     }
     const GLcharARB* vertexText = depthVertexSource;
     const GLcharARB* fragmentText = depthFragmentSource;
-    shaderGl.glShaderSourceARB(depthProgram.vertex, 1, &vertexText, nullptr);
-    shaderGl.glShaderSourceARB(depthProgram.fragment, 1, &fragmentText, nullptr);
-    shaderGl.glCompileShaderARB(depthProgram.vertex);
-    shaderGl.glCompileShaderARB(depthProgram.fragment);
-    depthProgram.program = shaderGl.glCreateProgramObjectARB();
-    shaderGl.glAttachObjectARB(depthProgram.program, depthProgram.vertex);
-    shaderGl.glAttachObjectARB(depthProgram.program, depthProgram.fragment);
-    shaderGl.glLinkProgramARB(depthProgram.program);
+    shaderGl.glShaderSourceARB(scenePassState.depthProgram.vertex, 1, &vertexText, nullptr);
+    shaderGl.glShaderSourceARB(scenePassState.depthProgram.fragment, 1, &fragmentText, nullptr);
+    shaderGl.glCompileShaderARB(scenePassState.depthProgram.vertex);
+    shaderGl.glCompileShaderARB(scenePassState.depthProgram.fragment);
+    scenePassState.depthProgram.program = shaderGl.glCreateProgramObjectARB();
+    shaderGl.glAttachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.vertex);
+    shaderGl.glAttachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.fragment);
+    shaderGl.glLinkProgramARB(scenePassState.depthProgram.program);
     GLint linked = 0;
-    getParameter(depthProgram.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    getParameter(scenePassState.depthProgram.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
     if (!linked) {
         releaseDepthProgram();
-        depthProgram.decided = true;
+        scenePassState.depthProgram.decided = true;
     }
-    return depthProgram.program;
+    return scenePassState.depthProgram.program;
 }
 
 // ---- The two passes -------------------------------------------------------
@@ -383,21 +402,6 @@ void runLogicPass(World& world)
     checkLevelComplete(world);
 }
 
-// A piece the scene pass draws, with what its material is bound with: the
-// light and the camera as they stood at its slot in the pass.
-struct PlannedPiece {
-    int slot = 0;
-    Vector3 light;
-    Camera local;
-    float depth = 0.0f;
-    bool depthFirst = false;  // its depth comes from the pre-pass
-};
-
-std::vector<PlannedPiece> plannedPieces;
-std::vector<const PlannedPiece*> nearFirst;
-bool depthPrePassEnabled = true;
-GLuint shadedFragmentQuery = 0;
-
 // Draws the planned pieces that reach into the view volume: first, nearest
 // first, the depth of those whose material has a program (through the
 // depth-only program, colour off); then every piece in slot order with its
@@ -408,10 +412,10 @@ void drawPlannedPieces(World& world)
 {
     GLdouble projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    const GLhandleARB depthOnly = depthPrePassEnabled ? depthOnlyProgram() : 0;
+    const GLhandleARB depthOnly = scenePassState.depthPrePass ? depthOnlyProgram() : 0;
     size_t kept = 0;
-    nearFirst.clear();
-    for (PlannedPiece& planned : plannedPieces) {
+    scenePassState.nearFirst.clear();
+    for (PlannedPiece& planned : scenePassState.plannedPieces) {
         const LevelPiece& piece = world.pieces[planned.slot];
         glPushMatrix();
         placePiece(piece.position, piece.rotation);
@@ -421,19 +425,19 @@ void drawPlannedPieces(World& world)
             continue;
         planned.depth = placement.depth;
         planned.depthFirst = depthOnly != 0 && world.materials[piece.materialIndex].program.program != 0;
-        plannedPieces[kept++] = planned;
+        scenePassState.plannedPieces[kept++] = planned;
     }
-    plannedPieces.resize(kept);
-    for (const PlannedPiece& planned : plannedPieces)
+    scenePassState.plannedPieces.resize(kept);
+    for (const PlannedPiece& planned : scenePassState.plannedPieces)
         if (planned.depthFirst)
-            nearFirst.push_back(&planned);
-    std::stable_sort(nearFirst.begin(), nearFirst.end(),
+            scenePassState.nearFirst.push_back(&planned);
+    std::stable_sort(scenePassState.nearFirst.begin(), scenePassState.nearFirst.end(),
                      [](const PlannedPiece* a, const PlannedPiece* b) { return a->depth < b->depth; });
 
-    if (!nearFirst.empty()) {
+    if (!scenePassState.nearFirst.empty()) {
         shaderGl.glUseProgramObjectARB(depthOnly);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        for (const PlannedPiece* planned : nearFirst) {
+        for (const PlannedPiece* planned : scenePassState.nearFirst) {
             const LevelPiece& piece = world.pieces[planned->slot];
             glPushMatrix();
             placePiece(piece.position, piece.rotation);
@@ -446,10 +450,10 @@ void drawPlannedPieces(World& world)
 
     GLint depthFunction = GL_LEQUAL;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
-    const bool counting = shadedFragmentQuery != 0 && occlusion.method == OcclusionMethod::ArbQuery;
+    const bool counting = scenePassState.shadedFragmentQuery != 0 && occlusion.method == OcclusionMethod::ArbQuery;
     if (counting)
-        occlusion.entry.glBeginQueryARB(GL_SAMPLES_PASSED_ARB, shadedFragmentQuery);
-    for (const PlannedPiece& planned : plannedPieces) {
+        occlusion.entry.glBeginQueryARB(GL_SAMPLES_PASSED_ARB, scenePassState.shadedFragmentQuery);
+    for (const PlannedPiece& planned : scenePassState.plannedPieces) {
         const LevelPiece& piece = world.pieces[planned.slot];
         glPushMatrix();
         placePiece(piece.position, piece.rotation);
@@ -471,7 +475,7 @@ void drawPlannedPieces(World& world)
 void runScenePass(World& world, bool shown)
 {
     const Vector3 up(0.0f, 1.0f, 0.0f);
-    plannedPieces.clear();
+    scenePassState.plannedPieces.clear();
     for (int i = 0; i < world.pieceCount; ++i) {
         const LevelPiece& piece = world.pieces[i];
         if (!pieceDrawn(piece))
@@ -483,7 +487,7 @@ void runScenePass(World& world, bool shown)
             planned.local.position = backTurn(piece, playerCamera.position);
             planned.local.view = backTurn(piece, playerCamera.view);
             planned.local.up = up;
-            plannedPieces.push_back(planned);
+            scenePassState.plannedPieces.push_back(planned);
         }
         propContact(world, piece, playerCamera);
     }
@@ -533,7 +537,7 @@ void releaseOcclusionQuery()
         occlusion.entry.glDeleteQueriesARB(static_cast<GLsizei>(occlusion.batch.size()), occlusion.batch.data());
     occlusion = OcclusionState();
     releaseDepthProgram();
-    drawnBoxes.clear();
+    scenePassState.drawnBoxes.clear();
 }
 
 bool pointInBox(const Vector3& point, const ObjectBox& box)
@@ -556,15 +560,15 @@ void World::renderWorld(bool scenePass, bool shown)
 
 void setDepthPrePass(bool enabled)
 {
-    depthPrePassEnabled = enabled;
+    scenePassState.depthPrePass = enabled;
 }
 
 bool setShadedFragmentQuery(unsigned query)
 {
     if (occlusion.method == OcclusionMethod::Undecided)
         decideOcclusionMethod();
-    shadedFragmentQuery = occlusion.method == OcclusionMethod::ArbQuery ? query : 0;
-    return query == 0 || shadedFragmentQuery != 0;
+    scenePassState.shadedFragmentQuery = occlusion.method == OcclusionMethod::ArbQuery ? query : 0;
+    return query == 0 || scenePassState.shadedFragmentQuery != 0;
 }
 
 void renderWorldPass(bool scenePass, bool shown)
