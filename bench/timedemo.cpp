@@ -4,11 +4,17 @@
 // and each run prints one line in the classic timedemo form
 //     N frames S seconds F fps min/avg/max/stddev ms
 // (frame time = drawFrame + buffer swap, closed by glFinish so the GPU work is
-// inside it). A third run puts a glFinish around every world pass and prints
-// where a frame goes: logic pass, the two scene passes and the composition.
-// The start-up time is printed split by stage.
+// inside it). A third run draws only one scene pass per frame into the
+// window (the least the picture needs: no logic pass, no second pass, no
+// post-processing; the props shown are those run 1 found visible) and gives
+// the floor the first two runs are measured against, and the overdraw: the
+// fragments of that pass that passed the depth test, per window pixel. A
+// fourth run puts a glFinish around every world pass and prints where a frame
+// goes: logic pass, the two scene passes and the composition. The start-up
+// time is printed split by stage.
 //
 //   plemox-timedemo [--game-dir DIR] [--walk FILE] [--frame-times FILE]
+//                   [--shots DIR N] [--state FILE] [--no-profile]
 //   plemox-timedemo [--game-dir DIR] --record FILE [--script "W100 R90 ..."]
 //
 // --record starts the game on the play screen and writes the player camera of
@@ -19,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,6 +35,8 @@
 #include "app/input.h"
 #include "app/probe.h"
 #include "app/window.h"
+#include "core/text.h"
+#include "assets/writers.h"
 #include "platform/platform.h"
 #include "render/opengl.h"
 #include "render/postprocess.h"
@@ -56,6 +65,11 @@ const char* const usage =
     "  --game-dir DIR      the game folder holding Data/ (default: the working directory)\n"
     "  --walk FILE         the walk to replay (default: bench/timedemo_walk.txt)\n"
     "  --frame-times FILE  write every frame time in ms, one per line: run 1, then run 2\n"
+    "  --shots DIR N       write every N-th frame of runs 1 and 2 (from the first) as BMP into DIR\n"
+    "  --state FILE        write the game state after every frame of runs 1 and 2: run, frame,\n"
+    "                      hit points, bottles, camera position and view point\n"
+    "  --no-profile        skip the profiled run\n"
+    "  --no-depth-prepass  draw the scene passes without their depth pre-pass (for comparison)\n"
     "  --record FILE       play from the player start and record the camera until Escape\n"
     "  --script TEXT       with --record: walk by script instead of by hand\n";
 
@@ -69,6 +83,21 @@ double secondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
+// The processor time of the whole process so far (the renderer's threads
+// included): less disturbed than wall time by other programs on the machine.
+double processSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// What a frame cost: wall time and processor time, in seconds.
+struct FrameCost {
+    double wall = 0.0;
+    double processor = 0.0;
+};
+
 struct Options {
     std::string gameDir;
     std::string walkPath = PLEMOX_TIMEDEMO_WALK;
@@ -76,6 +105,11 @@ struct Options {
     std::string recordPath;
     std::string script;
     bool scripted = false;
+    std::string shotsDir;
+    int shotEvery = 0;
+    std::string statePath;
+    bool profile = true;
+    bool depthPrePass = true;
 };
 
 // Reads the command line; false (after telling why) when it is not usable.
@@ -88,6 +122,26 @@ bool parseOptions(int argc, char** argv, Options& options)
             std::fputs(scriptHelp, stdout);
             std::exit(0);
         }
+        if (option == "--no-profile") {
+            options.profile = false;
+            continue;
+        }
+        if (option == "--no-depth-prepass") {
+            options.depthPrePass = false;
+            continue;
+        }
+        if (option == "--shots") {
+            char* end = nullptr;
+            const long every = i + 2 < argc ? std::strtol(argv[i + 2], &end, 10) : 0;
+            if (i + 2 >= argc || *end != '\0' || every < 1 || every > 1000000) {
+                std::fprintf(stderr, "plemox-timedemo: --shots needs a folder and a frame step of 1 or more\n");
+                return false;
+            }
+            options.shotsDir = argv[i + 1];
+            options.shotEvery = static_cast<int>(every);
+            i += 2;
+            continue;
+        }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "plemox-timedemo: %s needs a value\n%s", option.c_str(), usage);
             return false;
@@ -99,6 +153,8 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.walkPath = value;
         } else if (option == "--frame-times") {
             options.frameTimesPath = value;
+        } else if (option == "--state") {
+            options.statePath = value;
         } else if (option == "--record") {
             options.recordPath = value;
         } else if (option == "--script") {
@@ -339,44 +395,230 @@ void resetForRun()
     screenState.currentScreen = Playing;
 }
 
+// Writes the window's back buffer (the frame just drawn, before the swap) as
+// a 24-bit BMP; false after telling why when it cannot.
+bool writeShot(const std::string& path)
+{
+    const int width = config.windowWidth;
+    const int height = config.windowHeight;
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    if (!saveFile(path, writeBmp24(width, height, rgb))) {
+        std::fprintf(stderr, "plemox-timedemo: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 // One frame of play at the given camera, as the main loop draws it; returns
-// its time in seconds with all GL work finished.
-double drawWalkFrame(const Camera& camera)
+// its time in seconds with all GL work finished. With a shot path the frame
+// is also written out; the read-back is not counted.
+FrameCost drawWalkFrame(const Camera& camera, const std::string& shotPath, bool& shotOk)
 {
     screenState.currentScreen = Playing;
     playerCamera = camera;
-    const Clock::time_point start = Clock::now();
+    FrameCost cost;
+    Clock::time_point start = Clock::now();
+    double processorStart = processSeconds();
     drawGameFrame();
+    if (!shotPath.empty()) {
+        glFinish();
+        cost.wall = secondsBetween(start, Clock::now());
+        cost.processor = processSeconds() - processorStart;
+        shotOk = writeShot(shotPath) && shotOk;
+        start = Clock::now();
+        processorStart = processSeconds();
+    }
     swapBuffers();
     glFinish();
-    return secondsBetween(start, Clock::now());
+    cost.wall += secondsBetween(start, Clock::now());
+    cost.processor += processSeconds() - processorStart;
+    return cost;
+}
+
+// What a run writes besides its times: shots named PREFIX-FFFF.bmp, one state
+// line per frame, and the props each frame showed (kept from run 1 for the
+// single-pass run).
+struct RunOutputs {
+    const Options* options = nullptr;
+    const char* shotPrefix = "";
+    int runNumber = 0;
+    std::FILE* state = nullptr;
+    std::vector<std::vector<uint8_t>>* pieceFlags = nullptr;
+};
+
+// The props' flags that decide what a scene pass draws: visible then active,
+// one byte each per piece.
+std::vector<uint8_t> savePieceFlags()
+{
+    std::vector<uint8_t> flags;
+    for (int i = 0; i < world.pieceCount; ++i) {
+        flags.push_back(world.pieces[i].visible);
+        flags.push_back(world.pieces[i].active);
+    }
+    return flags;
+}
+
+void restorePieceFlags(const std::vector<uint8_t>& flags)
+{
+    for (int i = 0; i < world.pieceCount && 2 * static_cast<size_t>(i) + 1 < flags.size(); ++i) {
+        world.pieces[i].visible = flags[2 * i];
+        world.pieces[i].active = flags[2 * i + 1];
+    }
 }
 
 struct RunResult {
     std::vector<double> frameSeconds;
+    double processorSeconds = 0.0;  // summed over the frames
     double wallSeconds = 0.0;
+    double overdraw = 0.0;  // single-pass run: passed fragments per window pixel, walk average
 };
 
 // Replays the walk once after a few untimed warm-up frames; false when the
-// window was closed meanwhile.
-bool replayWalk(const std::vector<Camera>& walk, RunResult& result)
+// window was closed meanwhile or a shot could not be written.
+bool replayWalk(const std::vector<Camera>& walk, RunResult& result, const RunOutputs& outputs)
 {
     resetForRun();
+    bool unused = true;
     for (int i = 0; i < warmUpFrames; ++i) {
         if (!pumpMessages())
             return false;
-        drawWalkFrame(walk.front());
+        drawWalkFrame(walk.front(), std::string(), unused);
     }
     resetForRun();
     glFinish();
+    bool shotsOk = true;
+    const Options& options = *outputs.options;
     const Clock::time_point start = Clock::now();
-    for (const Camera& camera : walk) {
+    for (size_t frame = 0; frame < walk.size(); ++frame) {
         if (!pumpMessages())
             return false;
-        result.frameSeconds.push_back(drawWalkFrame(camera));
+        std::string shot;
+        if (options.shotEvery > 0 && frame % static_cast<size_t>(options.shotEvery) == 0) {
+            char name[64];
+            std::snprintf(name, sizeof name, "/%s-%04zu.bmp", outputs.shotPrefix, frame);
+            shot = options.shotsDir + name;
+        }
+        const FrameCost cost = drawWalkFrame(walk[frame], shot, shotsOk);
+        result.frameSeconds.push_back(cost.wall);
+        result.processorSeconds += cost.processor;
+        if (outputs.state) {
+            const Camera& c = playerCamera;
+            std::fprintf(outputs.state, "%d %zu %d %d %.9g %.9g %.9g %.9g %.9g %.9g\n", outputs.runNumber, frame,
+                         static_cast<int>(world.hitPoints), static_cast<int>(levelRecord.bottlesCollected), c.position.x,
+                         c.position.y, c.position.z, c.view.x, c.view.y, c.view.z);
+        }
+        if (outputs.pieceFlags)
+            outputs.pieceFlags->push_back(savePieceFlags());
     }
     result.wallSeconds = secondsBetween(start, Clock::now());
-    return true;
+    return shotsOk;
+}
+
+// ---- Single-pass floor ------------------------------------------------------------
+
+typedef void(APIENTRY* GenQueriesProc)(GLsizei, GLuint*);
+typedef void(APIENTRY* DeleteQueriesProc)(GLsizei, const GLuint*);
+typedef void(APIENTRY* GetQueryObjectuivProc)(GLuint, GLenum, GLuint*);
+
+// The query object the scene pass counts its shaded fragments into, when the
+// driver has ARB occlusion queries.
+struct SampleCounter {
+    DeleteQueriesProc remove = nullptr;
+    GetQueryObjectuivProc result = nullptr;
+    GLuint query = 0;
+
+    bool create()
+    {
+        if (!extensionListed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_ARB_occlusion_query"))
+            return false;
+        const auto gen = reinterpret_cast<GenQueriesProc>(getGlProcAddress("glGenQueriesARB"));
+        remove = reinterpret_cast<DeleteQueriesProc>(getGlProcAddress("glDeleteQueriesARB"));
+        result = reinterpret_cast<GetQueryObjectuivProc>(getGlProcAddress("glGetQueryObjectuivARB"));
+        if (!gen || !remove || !result)
+            return false;
+        gen(1, &query);
+        if (setShadedFragmentQuery(query))
+            return true;
+        release();
+        return false;
+    }
+    void release()
+    {
+        setShadedFragmentQuery(0);
+        if (query != 0)
+            remove(1, &query);
+        query = 0;
+    }
+};
+
+// One frame of the floor: the clear and one scene pass into the window, the
+// swap and glFinish; with a counter, the fragments the pass shaded (read
+// after the frame, not timed).
+FrameCost drawFloorFrame(const Camera& camera, SampleCounter* counter, GLuint& samples)
+{
+    playerCamera = camera;
+    const Clock::time_point start = Clock::now();
+    const double processorStart = processSeconds();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(camera.position.x, camera.position.y, camera.position.z, camera.view.x, camera.view.y,
+              camera.view.z, camera.up.x, camera.up.y, camera.up.z);
+    world.renderWorld(true);
+    swapBuffers();
+    glFinish();
+    FrameCost cost;
+    cost.wall = secondsBetween(start, Clock::now());
+    cost.processor = processSeconds() - processorStart;
+    if (counter)
+        counter->result(counter->query, GL_QUERY_RESULT_ARB, &samples);
+    return cost;
+}
+
+// The floor run: every frame only one scene pass into the window, showing the
+// props run 1 showed at that frame (flags); the game state it leaves behind
+// is thrown away. Overdraw: the fragments the materials shaded per window
+// pixel, walk average.
+bool floorWalk(const std::vector<Camera>& walk, const std::vector<std::vector<uint8_t>>& flags, RunResult& result)
+{
+    const double pixels = static_cast<double>(config.windowWidth) * static_cast<double>(config.windowHeight);
+    resetForRun();
+    glViewport(0, 0, config.windowWidth, config.windowHeight);
+    GLuint samples = 0;
+    if (!flags.empty())
+        restorePieceFlags(flags.front());
+    for (int i = 0; i < warmUpFrames; ++i) {
+        if (!pumpMessages())
+            return false;
+        drawFloorFrame(walk.front(), nullptr, samples);
+    }
+    resetForRun();
+    SampleCounter counter;
+    const bool counting = counter.create();
+    glFinish();
+    double overdrawSum = 0.0;
+    bool completed = true;
+    const Clock::time_point start = Clock::now();
+    for (size_t frame = 0; frame < walk.size(); ++frame) {
+        if (!pumpMessages()) {
+            completed = false;
+            break;
+        }
+        if (frame < flags.size())
+            restorePieceFlags(flags[frame]);
+        const FrameCost cost = drawFloorFrame(walk[frame], counting ? &counter : nullptr, samples);
+        result.frameSeconds.push_back(cost.wall);
+        result.processorSeconds += cost.processor;
+        overdrawSum += static_cast<double>(samples) / pixels;
+    }
+    result.wallSeconds = secondsBetween(start, Clock::now());
+    result.overdraw = counting ? overdrawSum / static_cast<double>(walk.size()) : -1.0;
+    counter.release();
+    resetForRun();
+    return completed;
 }
 
 // "N frames S seconds F fps min/avg/max/stddev ms".
@@ -434,11 +676,11 @@ PassProfile passProfile;
 
 // The scene-pass callback of the profile run: the world's own pass between
 // two glFinish calls, so each pass's GL work is counted in it.
-void timedWorldPass(bool scenePass)
+void timedWorldPass(bool scenePass, bool shown)
 {
     glFinish();
     const Clock::time_point start = Clock::now();
-    world.renderWorld(scenePass);
+    world.renderWorld(scenePass, shown);
     glFinish();
     const double seconds = secondsBetween(start, Clock::now());
     if (!scenePass)
@@ -490,7 +732,7 @@ bool profileWalk(const std::vector<Camera>& walk)
         std::printf("  %-50s %8.2f\n", name, milliseconds);
     };
     row("logic pass (collision, occlusion tests, pickups)", passProfile.logicPass * perFrame);
-    row(active ? "scene pass 1 (full-size framebuffer)" : "scene pass 1 (window)",
+    row(active ? "scene pass 1 (full-size framebuffer)" : "scene pass 1 (rules only, nothing drawn)",
         passProfile.scenePass[0] * perFrame);
     row(active ? "scene pass 2 (one-eighth framebuffer)" : "scene pass 2 (window)",
         passProfile.scenePass[1] * perFrame);
@@ -500,38 +742,96 @@ bool profileWalk(const std::vector<Camera>& walk)
     return true;
 }
 
-// Runs the walk with post-processing on, off, then the profile, printing
-// each; restores the post-processing flags afterwards.
+double averageSeconds(const RunResult& run)
+{
+    double sum = 0.0;
+    for (double t : run.frameSeconds)
+        sum += t;
+    return run.frameSeconds.empty() ? 0.0 : sum / static_cast<double>(run.frameSeconds.size());
+}
+
+// Runs the walk with post-processing on, off, the single-pass floor, then the
+// profile, printing each; restores the post-processing flags afterwards.
 int runTimedemo(const Options& options, const std::vector<Camera>& walk)
 {
     const bool savedPost = postProcessing.postProcessingEnabled;
     const bool savedFloat = glCaps.floatTexturesEnabled;
+    setDepthPrePass(options.depthPrePass);
+    if (!options.depthPrePass)
+        std::printf("note: the scene passes draw without their depth pre-pass\n");
     std::printf("walk: %zu cameras from %s; window %d x %d; renderer %s\n", walk.size(),
                 options.walkPath.c_str(), config.windowWidth, config.windowHeight,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     if (!postProcessingActive())
         std::printf("note: post-processing is not available here, run 1 draws without it too\n");
 
+    std::error_code error;
+    if (!options.shotsDir.empty() && !std::filesystem::create_directories(options.shotsDir, error) && error) {
+        std::fprintf(stderr, "plemox-timedemo: cannot make %s: %s\n", options.shotsDir.c_str(),
+                     error.message().c_str());
+        return 1;
+    }
+    std::FILE* state = nullptr;
+    if (!options.statePath.empty() && !(state = std::fopen(options.statePath.c_str(), "w"))) {
+        std::fprintf(stderr, "plemox-timedemo: cannot write %s\n", options.statePath.c_str());
+        return 1;
+    }
+    std::vector<std::vector<uint8_t>> shownPieces;
+    RunOutputs outputs;
+    outputs.options = &options;
+    outputs.state = state;
+
     RunResult withPost;
     RunResult withoutPost;
-    bool completed = replayWalk(walk, withPost);
+    RunResult floor;
+    outputs.shotPrefix = "post-on";
+    outputs.runNumber = 1;
+    outputs.pieceFlags = &shownPieces;
+    bool completed = replayWalk(walk, withPost, outputs);
     if (completed)
         printRun("run 1, post-processing on ", withPost);
     std::fflush(stdout);
 
     postProcessing.postProcessingEnabled = false;
     glCaps.floatTexturesEnabled = false;
-    completed = completed && replayWalk(walk, withoutPost);
-    postProcessing.postProcessingEnabled = savedPost;
-    glCaps.floatTexturesEnabled = savedFloat;
+    outputs.shotPrefix = "post-off";
+    outputs.runNumber = 2;
+    outputs.pieceFlags = nullptr;
+    completed = completed && replayWalk(walk, withoutPost, outputs);
     if (completed)
         printRun("run 2, post-processing off", withoutPost);
     std::fflush(stdout);
+    completed = completed && floorWalk(walk, shownPieces, floor);
+    postProcessing.postProcessingEnabled = savedPost;
+    glCaps.floatTexturesEnabled = savedFloat;
+    if (state && std::fclose(state) != 0) {
+        std::fprintf(stderr, "plemox-timedemo: cannot write %s\n", options.statePath.c_str());
+        completed = false;
+    }
+    if (completed) {
+        printRun("run 3, one scene pass only", floor);
+        const double floorAverage = averageSeconds(floor);
+        std::printf("frame time against run 3: post-processing on %.2fx, off %.2fx\n",
+                    averageSeconds(withPost) / floorAverage, averageSeconds(withoutPost) / floorAverage);
+        std::printf("processor time per frame against run 3: post-processing on %.2fx, off %.2fx "
+                    "(%.1f, %.1f and %.1f ms)\n",
+                    withPost.processorSeconds / floor.processorSeconds,
+                    withoutPost.processorSeconds / floor.processorSeconds,
+                    withPost.processorSeconds * 1000.0 / static_cast<double>(walk.size()),
+                    withoutPost.processorSeconds * 1000.0 / static_cast<double>(walk.size()),
+                    floor.processorSeconds * 1000.0 / static_cast<double>(walk.size()));
+        if (floor.overdraw >= 0.0)
+            std::printf("overdraw of the scene pass: %.2f fragments shaded by the materials per pixel "
+                        "(walk average)\n", floor.overdraw);
+        else
+            std::printf("overdraw of the scene pass: not measured (no occlusion queries)\n");
+    }
+    std::fflush(stdout);
 
-    completed = completed && profileWalk(walk);
+    completed = completed && (!options.profile || profileWalk(walk));
     std::fflush(stdout);
     if (!completed) {
-        std::fprintf(stderr, "plemox-timedemo: the window was closed, timedemo stopped\n");
+        std::fprintf(stderr, "plemox-timedemo: the timedemo stopped (window closed or a file not written)\n");
         return 1;
     }
     if (!options.frameTimesPath.empty() && !writeFrameTimes(options.frameTimesPath, {&withPost, &withoutPost}))
@@ -682,7 +982,8 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options))
         return 2;
     std::error_code error;
-    for (std::string* path : {&options.walkPath, &options.frameTimesPath, &options.recordPath})
+    for (std::string* path : {&options.walkPath, &options.frameTimesPath, &options.recordPath, &options.shotsDir,
+                              &options.statePath})
         if (!path->empty())
             *path = std::filesystem::absolute(*path, error).lexically_normal().string();
     if (!options.gameDir.empty()) {

@@ -2,8 +2,11 @@
 // few hundred pieces and times the level load, the collision with one piece,
 // the nearest searches, the occlusion queries and whole passes. Runs under a
 // GL context when a display is available (the passes and the load need one);
-// without one it times the parts that need none.
+// without one it times the parts that need none. With the built game beside
+// it, it then times whole frames along the timedemo walk on the shipped level
+// and on a level of 1,024 pieces (the map limit) made of copies of it.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -163,6 +166,134 @@ int countTriangles(const Model3DS& model)
     return count;
 }
 
+// ---- Frame cost against the size of the level ---------------------------------
+
+// Every step-th camera of a timedemo walk file (position, then the point
+// looked at, per line; '#' lines are comments).
+std::vector<Camera> readWalkCameras(const std::string& path, int step)
+{
+    std::vector<Camera> cameras;
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return cameras;
+    char line[512];
+    int index = 0;
+    while (std::fgets(line, sizeof line, file)) {
+        float v[6];
+        if (line[0] == '#' || std::sscanf(line, "%f %f %f %f %f %f", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) != 6)
+            continue;
+        if (index++ % step != 0)
+            continue;
+        Camera camera;
+        positionCamera(camera, v[0], v[1], v[2], v[3], v[4], v[5], 0, 1, 0);
+        cameras.push_back(camera);
+    }
+    std::fclose(file);
+    return cameras;
+}
+
+// The shipped map repeated on a grid 1,400 units apart (copy 0 where it is,
+// one player start) until pieceLimit pieces are placed; lights are copied
+// while there is room for them.
+std::string repeatedMap(const std::string& shippedPath, int pieceLimit)
+{
+    std::vector<std::string> lines;
+    std::FILE* file = std::fopen(shippedPath.c_str(), "r");
+    char line[512];
+    while (file && std::fgets(line, sizeof line, file))
+        lines.push_back(line);
+    if (file)
+        std::fclose(file);
+    std::string map;
+    int pieces = 0;
+    int lights = 0;
+    for (int copy = 0; pieces < pieceLimit && copy < 100; ++copy) {
+        const float dx = static_cast<float>(copy % 4) * 1400.0f;
+        const float dz = static_cast<float>(copy / 4) * 1400.0f;
+        for (const std::string& text : lines) {
+            char kind[64], name[128], at[16], rot[16];
+            float x, y, z, rx, ry, rz;
+            if (std::sscanf(text.c_str(), "%63s %127s %15s %f %f %f %15s %f %f %f", kind, name, at, &x, &y, &z, rot,
+                            &rx, &ry, &rz) != 10)
+                continue;
+            const std::string k = kind;
+            const bool light = k == "Light";
+            if ((k == "PlayerStart" && copy > 0) || (light && lights >= maxLights) || (!light && k != "PlayerStart" && pieces >= pieceLimit))
+                continue;
+            std::snprintf(line, sizeof line, "%s %s at %g %g %g rot %g %g %g\n", kind, name, x + dx, y, z + dz, rx, ry,
+                          rz);
+            map += line;
+            lights += light ? 1 : 0;
+            pieces += !light && k != "PlayerStart" ? 1 : 0;
+        }
+    }
+    return map;
+}
+
+// One frame as the game draws it without post-processing (logic pass, the
+// unshown scene pass, the shown one), closed by glFinish; milliseconds per
+// frame over the cameras after one untimed round.
+double frameMilliseconds(World& level, const std::vector<Camera>& cameras)
+{
+    const auto look = [](const Camera& c) {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(c.position.x, c.position.y, c.position.z, c.view.x, c.view.y, c.view.z, 0, 1, 0);
+    };
+    Clock::time_point start;
+    for (int round = 0; round < 2; ++round) {
+        glFinish();
+        start = Clock::now();
+        for (const Camera& camera : cameras) {
+            playerCamera = camera;
+            level.hitPoints = maxHitPoints;
+            glClear(GL_DEPTH_BUFFER_BIT);
+            look(camera);
+            level.renderWorld(false);
+            level.renderWorld(true, false);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            look(camera);
+            level.renderWorld(true);
+            glFinish();
+        }
+    }
+    return secondsSince(start) * 1e3 / static_cast<double>(cameras.size());
+}
+
+// The shipped level against 1,024 pieces, in the built game's folder.
+void compareLevelSizes(int width, int height)
+{
+    const std::string gameDir = PLEMOX_BENCH_GAME_DIR;
+    const std::vector<Camera> cameras = readWalkCameras(PLEMOX_BENCH_WALK, 5);
+    if (!std::filesystem::exists(gameDir + "/Data/Maps/Map.txt") || cameras.empty()) {
+        std::printf("no built game in %s: level sizes not compared\n", gameDir.c_str());
+        return;
+    }
+    std::filesystem::current_path(gameDir);
+    const std::string bigMap = (std::filesystem::temp_directory_path() / "plemox-bench-map-1024.txt").string();
+    saveFile(bigMap, repeatedMap("Data/Maps/Map.txt", maxPieces));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / height, 0.1, 25000.0);
+    double perFrame[2] = {};
+    int pieces[2] = {};
+    const std::string maps[2] = {"Data/Maps/Map.txt", bigMap};
+    for (int m = 0; m < 2; ++m) {
+        auto level = std::make_unique<World>();
+        levelLights.lightCount = 0;
+        level->loadLevel(maps[m].c_str());
+        pieces[m] = level->pieceCount;
+        perFrame[m] = frameMilliseconds(*level, cameras);
+        releaseWorld(*level);
+    }
+    std::filesystem::remove(bigMap);
+    std::printf("frame without post-processing, %d x %d, %zu cameras of the timedemo walk:\n", width, height,
+                cameras.size());
+    std::printf("  shipped level (%d pieces): %.1f ms\n", pieces[0], perFrame[0]);
+    std::printf("  repeated level (%d pieces): %.1f ms, %.2fx the shipped level\n", pieces[1], perFrame[1],
+                perFrame[1] / perFrame[0]);
+}
+
 }  // namespace
 
 int main()
@@ -277,6 +408,7 @@ int main()
         });
         std::printf("scene pass, whole (software renderer included): %.1f us\n", scene);
         releaseWorld(*level);
+        compareLevelSizes(640, 480);
     }
 
     std::filesystem::current_path(std::filesystem::temp_directory_path());

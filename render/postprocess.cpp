@@ -13,10 +13,10 @@ namespace {
 ScenePassFunction scenePassFunction = nullptr;
 
 // Runs the installed world pass, if any.
-void runScenePass(bool scenePass)
+void runScenePass(bool scenePass, bool shown = true)
 {
     if (scenePassFunction)
-        scenePassFunction(scenePass);
+        scenePassFunction(scenePass, shown);
 }
 
 // Loads the camera's view into the model-view matrix (identity, then the
@@ -166,10 +166,13 @@ void renderWorldFrame(Camera camera)
     lookThrough(camera);
     runScenePass(false);
 
-    if (active)
+    // Without post-processing the clear before the second scene pass erases
+    // the first one: it still applies the rules, but draws nothing.
+    if (active) {
         post.sceneFramebuffer.begin();
-    clearAndLookThrough(camera);
-    runScenePass(true);
+        clearAndLookThrough(camera);
+    }
+    runScenePass(true, active);
 
     if (active) {
         sampleViewCentre(camera, post);

@@ -35,9 +35,10 @@ struct PostProcessing {
 extern PostProcessing postProcessing;
 
 // The world's drawing: false runs the logic and visibility pass, true the
-// scene pass. The world installs its renderWorld at start-up; until then no
-// scene is drawn.
-using ScenePassFunction = void (*)(bool scenePass);
+// scene pass. shown is false for a scene pass whose picture the frame clears
+// before anything shows it: it applies its rules and need draw nothing. The
+// world installs its renderWorld at start-up; until then no scene is drawn.
+using ScenePassFunction = void (*)(bool scenePass, bool shown);
 void setScenePass(ScenePassFunction scenePass);
 
 // Post-processing is used in a frame when the framebuffers exist, the user

@@ -1,12 +1,15 @@
 #include "world/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "core/text.h"
 #include "platform/platform.h"
 #include "render/capabilities.h"
 #include "render/opengl.h"
+#include "render/shader.h"
 #include "world/collision.h"
 #include "world/lensflare.h"
 
@@ -21,6 +24,7 @@ struct OcclusionState {
     OcclusionMethod method = OcclusionMethod::Undecided;
     OcclusionQueryEntryPoints entry;
     GLuint query = 0;
+    std::vector<GLuint> batch;  // one query per prop of a logic pass, made as needed
 };
 
 OcclusionState occlusion;
@@ -88,56 +92,383 @@ void drawModelBoxes(const Model3DS& model, const Vector3& position, const Vector
     }
 }
 
+// ---- View volume ------------------------------------------------------------
+
+// The box around the triangles a piece's display list draws, in the piece's
+// own coordinates, remembered per slot together with what it was made from.
+// (The model's object boxes follow the collision rules and need not hold
+// every vertex, so they are not used here.)
+struct DrawnBox {
+    GLuint list = 0;
+    const Object3DS* objects = nullptr;
+    size_t objectCount = 0;
+    bool empty = true;  // the list draws no triangle
+    ObjectBox box;
+};
+
+typedef void(APIENTRY* GetObjectParameterProc)(GLhandleARB, GLenum, GLint*);
+
+// The depth-only program of the pre-pass and its two shaders.
+struct DepthProgram {
+    bool decided = false;
+    GLhandleARB vertex = 0;
+    GLhandleARB fragment = 0;
+    GLhandleARB program = 0;  // 0 when it could not be built: no depth pre-pass
+};
+
+// A piece the scene pass draws, with what its material is bound with: the
+// light and the camera as they stood at its slot in the pass.
+struct PlannedPiece {
+    int slot = 0;
+    Vector3 light;
+    Camera local;
+    float depth = 0.0f;
+    bool depthFirst = false;  // its depth comes from the pre-pass
+};
+
+// Everything the passes keep from one call to the next.
+struct ScenePassState {
+    std::vector<DrawnBox> drawnBoxes;           // by slot
+    DepthProgram depthProgram;
+    std::vector<PlannedPiece> plannedPieces;    // the shown scene pass's pieces, in slot order
+    std::vector<const PlannedPiece*> nearFirst; // those with a depth pre-pass, nearest first
+    bool depthPrePass = true;
+    GLuint shadedFragmentQuery = 0;             // counts the shaded fragments when not 0
+};
+
+ScenePassState scenePassState;
+
+const DrawnBox& drawnBox(int slot, const Model3DS& model)
+{
+    if (scenePassState.drawnBoxes.size() <= static_cast<size_t>(slot))
+        scenePassState.drawnBoxes.resize(static_cast<size_t>(slot) + 1);
+    DrawnBox& drawn = scenePassState.drawnBoxes[static_cast<size_t>(slot)];
+    if (drawn.list == model.displayList && drawn.objects == model.objects.data() &&
+        drawn.objectCount == model.objects.size())
+        return drawn;
+    drawn = DrawnBox();
+    drawn.list = model.displayList;
+    drawn.objects = model.objects.data();
+    drawn.objectCount = model.objects.size();
+    ObjectBox& b = drawn.box;
+    // The same triangles, and the same turn of the file axes, as the display list.
+    for (int32_t i = 0; i < model.objectCount && i < static_cast<int32_t>(model.objects.size()); ++i) {
+        const Object3DS& object = model.objects[i];
+        const size_t vertexCount =
+            std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
+        for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
+            const Face3DS& face = object.faces[f];
+            if (face.a >= vertexCount || face.b >= vertexCount || face.c >= vertexCount)
+                continue;
+            for (const uint32_t k : {face.a, face.b, face.c}) {
+                const Vector3& v = object.vertices[k];
+                const float x = v.x, y = v.z, z = -v.y;
+                if (drawn.empty) {
+                    b = ObjectBox{x, x, y, y, z, z};
+                    drawn.empty = false;
+                }
+                b.minX = std::min(b.minX, x); b.maxX = std::max(b.maxX, x);
+                b.minY = std::min(b.minY, y); b.maxY = std::max(b.maxY, y);
+                b.minZ = std::min(b.minZ, z); b.maxZ = std::max(b.maxZ, z);
+            }
+        }
+    }
+    return drawn;
+}
+
+// Where a placed piece stands against the view volume: whether any of it may
+// be inside, and how far in front of the eye its box centre is.
+struct ViewPlacement {
+    bool inside = true;
+    float depth = 0.0f;
+};
+
+// The piece's box through the current model-view (the piece already placed)
+// and the given projection. Outside only when all eight corners lie beyond
+// the same side of the view volume, with a margin against rounding; a box
+// that is not finite is always inside.
+ViewPlacement placeInView(const GLdouble projection[16], const DrawnBox& drawn)
+{
+    ViewPlacement placement;
+    if (drawn.empty) {
+        placement.inside = false;
+        return placement;
+    }
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    GLdouble clipFromPiece[16];
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k)
+                sum += projection[k * 4 + row] * modelview[column * 4 + k];
+            clipFromPiece[column * 4 + row] = sum;
+        }
+    const ObjectBox& b = drawn.box;
+    const double margin = 1.0;  // units in the piece's own coordinates
+    const double xs[2] = {b.minX - margin, b.maxX + margin};
+    const double ys[2] = {b.minY - margin, b.maxY + margin};
+    const double zs[2] = {b.minZ - margin, b.maxZ + margin};
+    int outside[6] = {};
+    bool finite = true;
+    for (int corner = 0; corner < 8; ++corner) {
+        const double p[3] = {xs[corner & 1], ys[(corner >> 1) & 1], zs[(corner >> 2) & 1]};
+        double clip[4];
+        for (int row = 0; row < 4; ++row)
+            clip[row] = clipFromPiece[row] * p[0] + clipFromPiece[4 + row] * p[1] + clipFromPiece[8 + row] * p[2] +
+                        clipFromPiece[12 + row];
+        finite = finite && std::isfinite(clip[0]) && std::isfinite(clip[1]) && std::isfinite(clip[2]) &&
+                 std::isfinite(clip[3]);
+        for (int axis = 0; axis < 3; ++axis) {
+            outside[2 * axis] += clip[axis] > clip[3] ? 1 : 0;
+            outside[2 * axis + 1] += clip[axis] < -clip[3] ? 1 : 0;
+        }
+    }
+    for (int plane = 0; plane < 6; ++plane)
+        placement.inside = placement.inside && outside[plane] < 8;
+    placement.inside = placement.inside || !finite;
+    const double centre[3] = {(b.minX + b.maxX) * 0.5, (b.minY + b.maxY) * 0.5, (b.minZ + b.maxZ) * 0.5};
+    placement.depth = static_cast<float>(clipFromPiece[3] * centre[0] + clipFromPiece[7] * centre[1] +
+                                         clipFromPiece[11] * centre[2] + clipFromPiece[15]);
+    return placement;
+}
+
+// ---- Depth-only program ---------------------------------------------------------
+
+// Writes depth exactly where the material programs will: the position is
+// computed with the very expression their vertex stages use, so an equal
+// depth test lets the shaded pass through on the nearest surface only.
+const char* const depthVertexSource =
+    "#version 110\n"
+    "void main()\n"
+    "{\n"
+    "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+    "}\n";
+const char* const depthFragmentSource =
+    "#version 110\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragColor = vec4(0.0);\n"
+    "}\n";
+
+void releaseDepthProgram()
+{
+    if (scenePassState.depthProgram.program != 0) {
+        shaderGl.glDetachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.vertex);
+        shaderGl.glDetachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.fragment);
+        shaderGl.glDeleteObjectARB(scenePassState.depthProgram.program);
+    }
+    if (scenePassState.depthProgram.vertex != 0)
+        shaderGl.glDeleteObjectARB(scenePassState.depthProgram.vertex);
+    if (scenePassState.depthProgram.fragment != 0)
+        shaderGl.glDeleteObjectARB(scenePassState.depthProgram.fragment);
+    scenePassState.depthProgram = DepthProgram();
+}
+
+// Built at the first shown scene pass; without shader objects, or when it does
+// not link, the scene pass draws without a depth pre-pass.
+GLhandleARB depthOnlyProgram()
+{
+    if (scenePassState.depthProgram.decided)
+        return scenePassState.depthProgram.program;
+    scenePassState.depthProgram.decided = true;
+    const auto getParameter =
+        reinterpret_cast<GetObjectParameterProc>(getGlProcAddress("glGetObjectParameterivARB"));
+    if (!getParameter)
+        return 0;
+    scenePassState.depthProgram.vertex = shaderGl.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+    scenePassState.depthProgram.fragment = shaderGl.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+    if (scenePassState.depthProgram.vertex == 0 || scenePassState.depthProgram.fragment == 0) {
+        releaseDepthProgram();
+        scenePassState.depthProgram.decided = true;
+        return 0;
+    }
+    const GLcharARB* vertexText = depthVertexSource;
+    const GLcharARB* fragmentText = depthFragmentSource;
+    shaderGl.glShaderSourceARB(scenePassState.depthProgram.vertex, 1, &vertexText, nullptr);
+    shaderGl.glShaderSourceARB(scenePassState.depthProgram.fragment, 1, &fragmentText, nullptr);
+    shaderGl.glCompileShaderARB(scenePassState.depthProgram.vertex);
+    shaderGl.glCompileShaderARB(scenePassState.depthProgram.fragment);
+    scenePassState.depthProgram.program = shaderGl.glCreateProgramObjectARB();
+    shaderGl.glAttachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.vertex);
+    shaderGl.glAttachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.fragment);
+    shaderGl.glLinkProgramARB(scenePassState.depthProgram.program);
+    GLint linked = 0;
+    getParameter(scenePassState.depthProgram.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    if (!linked) {
+        releaseDepthProgram();
+        scenePassState.depthProgram.decided = true;
+    }
+    return scenePassState.depthProgram.program;
+}
+
 // ---- The two passes -------------------------------------------------------
+
+// Every prop's occlusion test of one logic pass. With ARB queries all boxes
+// are drawn first and the answers read after, so the driver waits once.
+void testPropVisibility(World& world)
+{
+    if (occlusion.method == OcclusionMethod::Undecided)
+        decideOcclusionMethod();
+    if (occlusion.method != OcclusionMethod::ArbQuery) {
+        for (int i = 0; i < world.pieceCount; ++i) {
+            LevelPiece& piece = world.pieces[i];
+            if (piece.isProp != 0)
+                piece.visible = isModelVisible(piece.model, piece.position, piece.rotation) ? 1 : 0;
+        }
+        return;
+    }
+    size_t props = 0;
+    for (int i = 0; i < world.pieceCount; ++i)
+        props += world.pieces[i].isProp != 0 ? 1 : 0;
+    if (occlusion.batch.size() < props) {
+        const size_t have = occlusion.batch.size();
+        occlusion.batch.resize(props, 0);
+        occlusion.entry.glGenQueriesARB(static_cast<GLsizei>(props - have), occlusion.batch.data() + have);
+    }
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    size_t next = 0;
+    for (int i = 0; i < world.pieceCount; ++i) {
+        const LevelPiece& piece = world.pieces[i];
+        if (piece.isProp == 0)
+            continue;
+        occlusion.entry.glBeginQueryARB(GL_SAMPLES_PASSED_ARB, occlusion.batch[next++]);
+        drawModelBoxes(piece.model, piece.position, piece.rotation);
+        occlusion.entry.glEndQueryARB(GL_SAMPLES_PASSED_ARB);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    next = 0;
+    for (int i = 0; i < world.pieceCount; ++i) {
+        LevelPiece& piece = world.pieces[i];
+        if (piece.isProp == 0)
+            continue;
+        GLuint samples = 0;
+        occlusion.entry.glGetQueryObjectuivARB(occlusion.batch[next++], GL_QUERY_RESULT_ARB, &samples);
+        piece.visible = samples > 0 ? 1 : 0;
+    }
+}
 
 void runLogicPass(World& world)
 {
     collideWithNearestPiece(world, playerCamera);
 
-    // Depth fill for the occlusion tests, under whatever modelview is current.
+    // Depth fill for the occlusion tests, under whatever modelview is current:
+    // depth only, and only pieces that reach into the view volume.
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     for (int i = 0; i < world.pieceCount; ++i) {
         const LevelPiece& piece = world.pieces[i];
-        glPushMatrix();
-        if (piece.visible == 1 || piece.isProp == 0) {
+        if ((piece.visible == 1 || piece.isProp == 0) && piece.model.displayList != 0) {
+            glPushMatrix();
             placePiece(piece.position, piece.rotation);
-            if (piece.model.displayList != 0)
+            if (placeInView(projection, drawnBox(i, piece.model)).inside)
                 glCallList(piece.model.displayList);
+            glPopMatrix();
         }
-        glPopMatrix();
     }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
-    for (int i = 0; i < world.pieceCount; ++i) {
-        LevelPiece& piece = world.pieces[i];
-        if (piece.isProp != 0)
-            piece.visible = isModelVisible(piece.model, piece.position, piece.rotation) ? 1 : 0;
-    }
+    testPropVisibility(world);
 
     collectBottles(world, playerCamera);
     checkLevelComplete(world);
 }
 
-void runScenePass(World& world)
+// Draws the planned pieces that reach into the view volume: first, nearest
+// first, the depth of those whose material has a program (through the
+// depth-only program, colour off); then every piece in slot order with its
+// material, the pre-filled ones with an equal depth test, so each pixel runs
+// the material program of its visible surface only and equal depths resolve
+// in slot order as before.
+void drawPlannedPieces(World& world)
 {
-    const Vector3 up(0.0f, 1.0f, 0.0f);
-    for (int i = 0; i < world.pieceCount; ++i) {
-        const LevelPiece& piece = world.pieces[i];
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const GLhandleARB depthOnly = scenePassState.depthPrePass ? depthOnlyProgram() : 0;
+    size_t kept = 0;
+    scenePassState.nearFirst.clear();
+    for (PlannedPiece& planned : scenePassState.plannedPieces) {
+        const LevelPiece& piece = world.pieces[planned.slot];
         glPushMatrix();
-        const Vector3 light = lightForPiece(piece.position);
-        if (pieceDrawn(piece)) {
+        placePiece(piece.position, piece.rotation);
+        const ViewPlacement placement = placeInView(projection, drawnBox(planned.slot, piece.model));
+        glPopMatrix();
+        if (!placement.inside)
+            continue;
+        planned.depth = placement.depth;
+        planned.depthFirst = depthOnly != 0 && world.materials[piece.materialIndex].program.program != 0;
+        scenePassState.plannedPieces[kept++] = planned;
+    }
+    scenePassState.plannedPieces.resize(kept);
+    for (const PlannedPiece& planned : scenePassState.plannedPieces)
+        if (planned.depthFirst)
+            scenePassState.nearFirst.push_back(&planned);
+    std::stable_sort(scenePassState.nearFirst.begin(), scenePassState.nearFirst.end(),
+                     [](const PlannedPiece* a, const PlannedPiece* b) { return a->depth < b->depth; });
+
+    if (!scenePassState.nearFirst.empty()) {
+        shaderGl.glUseProgramObjectARB(depthOnly);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        for (const PlannedPiece* planned : scenePassState.nearFirst) {
+            const LevelPiece& piece = world.pieces[planned->slot];
+            glPushMatrix();
             placePiece(piece.position, piece.rotation);
-            Camera local;
-            local.position = backTurn(piece, playerCamera.position);
-            local.view = backTurn(piece, playerCamera.view);
-            local.up = up;
-            Material& material = world.materials[piece.materialIndex];
-            material.bind(backTurn(piece, light), local);
-            if (piece.active != 0 && piece.model.displayList != 0)
-                glCallList(piece.model.displayList);
-            material.unbind();
-            propContact(world, piece, playerCamera);
+            glCallList(piece.model.displayList);
+            glPopMatrix();
         }
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        shaderGl.glUseProgramObjectARB(0);
+    }
+
+    GLint depthFunction = GL_LEQUAL;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    const bool counting = scenePassState.shadedFragmentQuery != 0 && occlusion.method == OcclusionMethod::ArbQuery;
+    if (counting)
+        occlusion.entry.glBeginQueryARB(GL_SAMPLES_PASSED_ARB, scenePassState.shadedFragmentQuery);
+    for (const PlannedPiece& planned : scenePassState.plannedPieces) {
+        const LevelPiece& piece = world.pieces[planned.slot];
+        glPushMatrix();
+        placePiece(piece.position, piece.rotation);
+        Material& material = world.materials[piece.materialIndex];
+        material.bind(planned.light, planned.local);
+        glDepthFunc(planned.depthFirst ? GL_EQUAL : static_cast<GLenum>(depthFunction));
+        glCallList(piece.model.displayList);
+        material.unbind();
         glPopMatrix();
     }
+    if (counting)
+        occlusion.entry.glEndQueryARB(GL_SAMPLES_PASSED_ARB);
+    glDepthFunc(static_cast<GLenum>(depthFunction));
+}
+
+// The rules run for every piece in slot order first (push-out, hazard damage),
+// each drawn piece noting the camera its material sees at that point; then,
+// when the pass is shown, the pieces and the light glows are drawn.
+void runScenePass(World& world, bool shown)
+{
+    const Vector3 up(0.0f, 1.0f, 0.0f);
+    scenePassState.plannedPieces.clear();
+    for (int i = 0; i < world.pieceCount; ++i) {
+        const LevelPiece& piece = world.pieces[i];
+        if (!pieceDrawn(piece))
+            continue;
+        if (shown && piece.active != 0 && piece.model.displayList != 0) {
+            PlannedPiece planned;
+            planned.slot = i;
+            planned.light = backTurn(piece, lightForPiece(piece.position));
+            planned.local.position = backTurn(piece, playerCamera.position);
+            planned.local.view = backTurn(piece, playerCamera.view);
+            planned.local.up = up;
+            scenePassState.plannedPieces.push_back(planned);
+        }
+        propContact(world, piece, playerCamera);
+    }
+    if (!shown)
+        return;
+    drawPlannedPieces(world);
     drawLightGlows();
 }
 
@@ -177,7 +508,11 @@ void releaseOcclusionQuery()
 {
     if (occlusion.method == OcclusionMethod::ArbQuery && occlusion.query != 0)
         occlusion.entry.glDeleteQueriesARB(1, &occlusion.query);
+    if (occlusion.method == OcclusionMethod::ArbQuery && !occlusion.batch.empty())
+        occlusion.entry.glDeleteQueriesARB(static_cast<GLsizei>(occlusion.batch.size()), occlusion.batch.data());
     occlusion = OcclusionState();
+    releaseDepthProgram();
+    scenePassState.drawnBoxes.clear();
 }
 
 bool pointInBox(const Vector3& point, const ObjectBox& box)
@@ -186,21 +521,34 @@ bool pointInBox(const Vector3& point, const ObjectBox& box)
            point.z >= box.minZ && point.z <= box.maxZ;
 }
 
-void World::renderWorld(bool scenePass)
+void World::renderWorld(bool scenePass, bool shown)
 {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     if (scenePass)
-        runScenePass(*this);
+        runScenePass(*this, shown);
     else
         runLogicPass(*this);
     glDisable(GL_CULL_FACE);
     endOfPassRules(*this, playerCamera);
 }
 
-void renderWorldPass(bool scenePass)
+void setDepthPrePass(bool enabled)
 {
-    world.renderWorld(scenePass);
+    scenePassState.depthPrePass = enabled;
+}
+
+bool setShadedFragmentQuery(unsigned query)
+{
+    if (occlusion.method == OcclusionMethod::Undecided)
+        decideOcclusionMethod();
+    scenePassState.shadedFragmentQuery = occlusion.method == OcclusionMethod::ArbQuery ? query : 0;
+    return query == 0 || scenePassState.shadedFragmentQuery != 0;
+}
+
+void renderWorldPass(bool scenePass, bool shown)
+{
+    world.renderWorld(scenePass, shown);
 }
 
 // ---- Game rules -----------------------------------------------------------

@@ -19,8 +19,15 @@ constexpr float pushOutDistance = 2.5f;      // camera moved out of a prop's box
 constexpr float collisionRadius = 15.0f;     // the camera's sphere
 constexpr float initialBestDistance = 1e7f;  // start of both nearest searches
 
-// The pass callback the frame renderer installs: world.renderWorld(scenePass).
-void renderWorldPass(bool scenePass);
+// The pass callback the frame renderer installs: world.renderWorld(scenePass, shown).
+void renderWorldPass(bool scenePass, bool shown = true);
+
+// For measurements: the scene pass's depth pre-pass can be turned off (on by
+// default), and while a query object (ARB occlusion query) is set here, each
+// shown scene pass counts into it the fragments its materials shade (false
+// when the driver's occlusion test cannot count; 0 stops the counting).
+void setDepthPrePass(bool enabled);
+bool setShadedFragmentQuery(unsigned query);
 
 // True when min <= point <= max on all three axes.
 bool pointInBox(const Vector3& point, const ObjectBox& box);
@@ -30,7 +37,8 @@ bool pointInBox(const Vector3& point, const ObjectBox& box);
 // Colour and depth writes are off during the test and back on after it.
 bool isModelVisible(const Model3DS& model, const Vector3& position, const Vector3& rotation);
 
-// Deletes the occlusion query object, if one was made (part of releaseWorld).
+// Deletes the occlusion query objects and the depth-only program of the
+// scene pass, if they were made (part of releaseWorld).
 void releaseOcclusionQuery();
 
 // ---- Game rules (no OpenGL) -----------------------------------------------

@@ -47,8 +47,9 @@ struct World {
     // texture, and arms the counters. A missing map is told and ends the game.
     void loadLevel(const char* mapPath);
     // One pass of a frame: the logic pass (false) or the scene pass (true).
+    // A scene pass that is not shown applies its rules and draws nothing.
     // Defined with the other per-frame code in scene.cpp.
-    void renderWorld(bool scenePass);
+    void renderWorld(bool scenePass, bool shown = true);
 };
 
 extern World world;

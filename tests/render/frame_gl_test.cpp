@@ -18,14 +18,17 @@ std::string sourceDir()
 }
 
 // The stand-in scene: a grey square of the chosen brightness filling the
-// view of sceneCamera, and a log of the passes asked for.
+// view of sceneCamera, and a log of the passes asked for and of whether each
+// would be shown.
 std::vector<bool> passes;
+std::vector<bool> shownPasses;
 float sceneGrey = 0.0f;
 
-void greyScene(bool scenePass)
+void greyScene(bool scenePass, bool shown)
 {
     passes.push_back(scenePass);
-    if (!scenePass || sceneGrey <= 0.0f)
+    shownPasses.push_back(shown);
+    if (!scenePass || !shown || sceneGrey <= 0.0f)
         return;
     glDisable(GL_TEXTURE_2D);
     glColor3f(sceneGrey, sceneGrey, sceneGrey);
@@ -56,6 +59,7 @@ protected:
         gluPerspective(45.0, 1.0, 1.0, 1000.0);
         glMatrixMode(GL_MODELVIEW);
         passes.clear();
+        shownPasses.clear();
         sceneGrey = 0.0f;
         setScenePass(greyScene);
     }
@@ -84,9 +88,11 @@ TEST_F(Frame, SampledBrightnessStepsTheExposure)
     for (const auto& c : cases) {
         sceneGrey = c.grey;
         passes.clear();
+        shownPasses.clear();
         postProcessing.currentExposure = 1.0f;
         renderWorldFrame(sceneCamera);
         EXPECT_EQ(passes, (std::vector<bool>{false, true, true}));
+        EXPECT_EQ(shownPasses, (std::vector<bool>{true, true, true})) << "both images are composed";
         EXPECT_NEAR(postProcessing.sampledColor[1], c.sampled, 1e-2f);
         EXPECT_NEAR(postProcessing.targetExposure, c.target, 1e-2f);
         EXPECT_FLOAT_EQ(postProcessing.currentExposure, c.next);
@@ -127,8 +133,10 @@ TEST_F(Frame, WithoutPostProcessingTheSceneGoesStraightToTheWindow)
         glCaps.floatTexturesEnabled = mode == 0;
         postProcessing.sampledColor[0] = 0.25f;
         passes.clear();
+        shownPasses.clear();
         renderWorldFrame(sceneCamera);
         EXPECT_EQ(passes, (std::vector<bool>{false, true, true}));
+        EXPECT_EQ(shownPasses, (std::vector<bool>{true, false, true})) << "the first pass would be cleared";
         EXPECT_EQ(postProcessing.currentExposure, 1.0f);
         EXPECT_EQ(postProcessing.sampledColor[0], 0.25f) << "no pixel is read";
         EXPECT_NEAR(centreRed(), 102, 2);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -7,6 +11,7 @@
 
 #include "world/camera.h"
 #include "app/probe.h"
+#include "assets/writers.h"
 #include "render/opengl.h"
 #include "render/meshlist.h"
 #include "tests/support/test_support.h"
@@ -318,4 +323,143 @@ TEST_F(WorldGl, LoadLevelAssemblesTheMapAndReleaseFreesIt)
     EXPECT_FALSE(glIsTexture(glow));
     releaseWorld(*world);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(WorldGl, UnshownScenePassAppliesItsRulesAndDrawsNothing)
+{
+    LevelPiece& fire = addCrate(*world, {0, 0, -60});
+    fire.hazardDamage = 3;
+    fire.visible = 1;
+    world->hitPoints = 1000;
+    positionCamera(playerCamera, 0, 0, -57, 0, 0, -100, 0, 1, 0);  // inside the crate's box
+    lookFrom({0, 0, 0}, {0, 0, -1});
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    world->renderWorld(true, false);
+    EXPECT_EQ(world->hitPoints, 997);
+    EXPECT_FLOAT_EQ(playerCamera.position.z, -57.0f + pushOutDistance) << "pushed out along +z";
+    const std::vector<uint8_t> pixels = readPixelsRgb(0, 0, side, side);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), side * side * 3) << "nothing drawn";
+}
+
+// Materials 1 (Blinn, red) and 2 (Phong, green) with programs and 1 x 1 maps.
+void loadLitMaterials(World& world)
+{
+    const std::string dir = makeScratchDir("world-lit");
+    const float colours[2][3] = {{0.9f, 0.1f, 0.1f}, {0.1f, 0.9f, 0.1f}};
+    const char* const keys[4] = {"_DIFFUSE_MAP ", "_NORMAL_MAP ", "_HEIGHT_MAP ", "_SPECULAR_MAP "};
+    for (int m = 0; m < 2; ++m) {
+        std::string text = "_SHADING " + std::to_string(m) + "\n_SHININESS 16\n_TILING 1\n";
+        for (int k = 0; k < 4; ++k) {
+            const std::string path = dir + "/map" + std::to_string(m) + std::to_string(k) + ".hdr";
+            const std::vector<float> value = k == 0 ? std::vector<float>(colours[m], colours[m] + 3)
+                                             : k == 1 ? std::vector<float>{0.5f, 0.5f, 1.0f}
+                                                      : std::vector<float>{0.3f, 0.3f, 0.3f};
+            writeFile(path, writeRgbe(1, 1, value));
+            text += keys[k] + path + "\n";
+        }
+        writeFile(dir + "/m" + std::to_string(m) + ".plemoxmat", text);
+        const char* source = std::getenv("PLEMOX_SOURCE_DIR");
+        ScopedWorkingDirectory cwd(source ? source : gameDir());
+        world.materials[m + 1].load(dir + "/m" + std::to_string(m) + ".plemoxmat");
+        ASSERT_NE(world.materials[m + 1].program.program, 0u);
+    }
+}
+
+// Pieces with lighting programs, drawn with and without the depth pre-pass:
+// a wall wider than the view (every corner outside it), a nearer quad over
+// its middle, a quad in the wall's own plane after it in slot order, and a
+// hazard behind the camera (outside the view, its rules still apply).
+TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
+{
+    loadLitMaterials(*world);
+    const float quads[3][3] = {{900, 0, 0}, {8, 0, 20}, {5, 25, 0}};  // half size, centre x = y, z
+    for (int q = 0; q < 3; ++q) {
+        const float h = quads[q][0], c = quads[q][1], z = quads[q][2];
+        std::vector<Vector3> corners;
+        addQuad(corners, {c - h, c - h, z}, {c + h, c - h, z}, {c + h, c + h, z}, {c - h, c + h, z}, {0, 0, 1});
+        LevelPiece& piece = addPiece(*world, "Room01", {0, 0, -50}, 0);
+        buildModel(piece.model, corners);
+        piece.materialIndex = q == 0 ? 1 : 2;
+    }
+    LevelPiece& spikes = addCrate(*world, {0, 0, 20});
+    spikes.visible = 1;
+    spikes.hazardDamage = 5;
+    world->hitPoints = 1000;
+    levelLights.lightPositions[0] = Vector3(0, 0, 10);
+    levelLights.lightCount = 1;
+
+    const auto genQueries = reinterpret_cast<PFNGLGENQUERIESARBPROC>(getGlProcAddress("glGenQueriesARB"));
+    const auto queryResult = reinterpret_cast<PFNGLGETQUERYOBJECTUIVARBPROC>(getGlProcAddress("glGetQueryObjectuivARB"));
+    const auto deleteQueries = reinterpret_cast<PFNGLDELETEQUERIESARBPROC>(getGlProcAddress("glDeleteQueriesARB"));
+    GLuint query = 0;
+    genQueries(1, &query);
+    ASSERT_TRUE(setShadedFragmentQuery(query));
+    std::vector<uint8_t> pictures[2];
+    GLuint shaded[2] = {};
+    for (int prePass = 0; prePass < 2; ++prePass) {
+        setDepthPrePass(prePass == 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        lookFrom({0, 0, 0}, {0, 0, -1});
+        world->renderWorld(true);
+        queryResult(query, GL_QUERY_RESULT_ARB, &shaded[prePass]);
+        pictures[prePass] = readPixelsRgb(0, 0, side, side);
+    }
+    setDepthPrePass(true);
+    setShadedFragmentQuery(0);
+    deleteQueries(1, &query);
+    EXPECT_EQ(world->hitPoints, 990) << "the hazard behind the camera hurt in both passes";
+    EXPECT_EQ(pictures[0], pictures[1]);
+    const auto at = [&](int x, int y, int c) { return pictures[1][(y * side + x) * 3 + c]; };
+    EXPECT_GT(at(5, 5, 0), at(5, 5, 1) + 20) << "the wall fills the view to its corners";
+    int nx = 0, ny = 0, tx = 0, ty = 0;
+    project({0, 0, -30}, nx, ny);
+    project({25, 25, -50}, tx, ty);
+    EXPECT_GT(at(nx, ny, 1), at(nx, ny, 0) + 20) << "the nearer quad covers the wall";
+    EXPECT_GT(at(tx, ty, 1), at(tx, ty, 0) + 20) << "equal depth: the later slot wins";
+    const GLuint pixels = side * side;
+    EXPECT_GT(shaded[0], shaded[1] + pixels / 10) << "without the pre-pass the wall is shaded under the near quad";
+    EXPECT_LE(shaded[1], pixels + pixels / 40) << "with it each pixel once, the equal-depth quad twice";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A lit room prop around the camera pushes it out; its own material still
+// sees the camera from before the push, a piece after it the pushed one.
+TEST_F(WorldGl, EachMaterialSeesTheCameraOfItsSlot)
+{
+    loadLitMaterials(*world);
+    LevelPiece& room = addPiece(*world, "Crate", {0, 0, -20}, 1);
+    buildModel(room.model, boxCorners({-30, -30, -30}, {30, 30, 30}, true));
+    room.visible = 1;
+    room.materialIndex = 2;
+    LevelPiece& after = addPiece(*world, "Room01", {0, 0, -40}, 0);
+    std::vector<Vector3> quad;
+    addQuad(quad, {0, -20, 0}, {20, -20, 0}, {20, 20, 0}, {0, 20, 0}, {0, 0, 1});
+    buildModel(after.model, quad);
+    after.materialIndex = 2;
+    levelLights.lightPositions[0] = Vector3(0, 10, 5);  // behind the view: its glow stays out of the picture
+    levelLights.lightCount = 1;
+    const auto draw = [&](const Vector3& eye, bool roomPushes) {
+        const ObjectBox box = room.model.boxes[0];
+        if (!roomPushes)
+            room.model.boxes[0] = ObjectBox{100, 101, 100, 101, 100, 101};
+        positionCamera(playerCamera, eye.x, eye.y, eye.z, eye.x, eye.y, eye.z - 10, 0, 1, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        lookFrom({0, 0, 0}, {0, 0, -1});
+        world->renderWorld(true);
+        room.model.boxes[0] = box;
+        return readPixelsRgb(0, 0, side, side);
+    };
+    const Vector3 eye(-6, 0, 0);
+    const std::vector<uint8_t> pushed = draw(eye, true);
+    const Vector3 pushedEye = playerCamera.position;
+    ASSERT_NEAR(pushedEye.x, -6 - pushOutDistance * 6 / std::sqrt(436.0f), 1e-4f);
+    const std::vector<uint8_t> roomView = draw(eye, false), afterView = draw(pushedEye, false);
+    // Left of the middle only the room shows, columns 140 to 229 of rows 32 to 223 only the quad.
+    for (int row = 32; row < 224; row += 8) {
+        const size_t start = static_cast<size_t>(row * side) * 3;
+        ASSERT_TRUE(std::equal(&pushed[start], &pushed[start + 120 * 3], &roomView[start])) << row;
+        ASSERT_TRUE(std::equal(&pushed[start + 140 * 3], &pushed[start + 230 * 3], &afterView[start + 140 * 3])) << row;
+    }
+    EXPECT_NE(roomView, afterView) << "the push changes the lighting seen";
 }
