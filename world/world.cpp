@@ -216,7 +216,7 @@ void World::loadLevel(const char* mapPath)
     levelLoadTimes = LevelLoadTimes();
     levelLoadTimes.begin = Clock::now();
     std::string text;
-    const TextFileStatus status = readTextFile(mapPath, mapReadLimit, text);
+    const TextFileStatus status = readTextFileBounded(mapPath, mapReadLimit, text);
     if (status == TextFileStatus::Unreadable) {
         showMessageBox("Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None);
         postQuitMessage(0);
