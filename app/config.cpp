@@ -81,7 +81,7 @@ void loadEngineConfig()
     }
 
     std::string text;
-    const TextFileStatus status = readTextFile(engineConfigPath, configReadLimit, text);
+    const TextFileStatus status = readTextFileBounded(engineConfigPath, configReadLimit, text);
     if (status == TextFileStatus::Unreadable) {
         showMessageBox("The engine configuration \"Data/Engine/Initialization.ini\" exists but cannot be "
                        "read; it is left as it is.\nThe game runs with a window of 640 x 480 at 32 bits "
@@ -99,7 +99,7 @@ void loadEngineConfig()
 int readMultisampleSetting()
 {
     std::string text;
-    if (readTextFile(engineConfigPath, configReadLimit, text) == TextFileStatus::Unreadable)
+    if (readTextFileBounded(engineConfigPath, configReadLimit, text) == TextFileStatus::Unreadable)
         return 1;
     return multisampleFromText(text);
 }

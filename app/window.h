@@ -37,8 +37,8 @@ struct FrameCounter {
 
 // Counts one frame at time now (seconds). Returns true for the first frame,
 // whatever the clock reads, and when more than a second has passed since the
-// last report; the rate to show is then in
-// lastReport and the count restarts at 1.
+// last report; the rate to show is then in lastReport and the count restarts
+// at 1.
 bool countFrame(FrameCounter& counter, float now);
 
 // Counts one frame on the real clock, shows "FPS = %d" in the title when a

@@ -27,7 +27,7 @@ void forEachTextLine(const std::string& text, Handler handle)
     }
 }
 
-// Outcome of reading a text file with readTextFile.
+// Outcome of reading a text file with readTextFileBounded.
 enum class TextFileStatus {
     Read,        // the whole file is in the text
     Unreadable,  // it does not open, is a folder or a read failed; text empty
@@ -36,7 +36,7 @@ enum class TextFileStatus {
 
 // Reads at most limit bytes of the file in text mode. Never reads more, so a
 // huge file or an endless device costs no more than the limit.
-inline TextFileStatus readTextFile(const char* path, size_t limit, std::string& text)
+inline TextFileStatus readTextFileBounded(const char* path, size_t limit, std::string& text)
 {
     text.clear();
     FILE* file = path ? std::fopen(path, "rt") : nullptr;

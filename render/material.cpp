@@ -111,7 +111,7 @@ void applyMaterialText(const std::string& text, Material& material)
 bool readMaterialFile(const std::string& path, Material& material)
 {
     std::string text;
-    const TextFileStatus status = readTextFile(path.c_str(), materialReadLimit, text);
+    const TextFileStatus status = readTextFileBounded(path.c_str(), materialReadLimit, text);
     if (status == TextFileStatus::Unreadable)
         return false;
     if (status == TextFileStatus::CutOff)

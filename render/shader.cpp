@@ -41,7 +41,7 @@ bool initShaderExtensions()
 std::string readTextFile(const std::string& path)
 {
     std::string content;
-    if (readTextFile(path.c_str(), maximumSourceSize, content) != TextFileStatus::Read || content.empty())
+    if (readTextFileBounded(path.c_str(), maximumSourceSize, content) != TextFileStatus::Read || content.empty())
         return std::string();
     // Every line is appended as a newline followed by the line itself, so the
     // result starts with a newline and a final newline of the file is dropped.

@@ -211,7 +211,7 @@ void World::loadLevel(const char* mapPath)
     levelRecord.loadTimes = LevelLoadTimes();
     levelRecord.loadTimes.begin = Clock::now();
     std::string text;
-    const TextFileStatus status = readTextFile(mapPath, mapReadLimit, text);
+    const TextFileStatus status = readTextFileBounded(mapPath, mapReadLimit, text);
     if (status == TextFileStatus::Unreadable) {
         showMessageBox("Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None);
         postQuitMessage(0);

@@ -236,7 +236,7 @@ int inspectMap(const std::string& path)
 {
     std::string text;
     // The game reads at most 8 MiB of a map.
-    const TextFileStatus status = readTextFile(path.c_str(), 8u << 20, text);
+    const TextFileStatus status = readTextFileBounded(path.c_str(), 8u << 20, text);
     if (status == TextFileStatus::Unreadable) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         return 1;
