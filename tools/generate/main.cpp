@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "tools/generate/icon.h"
 #include "tools/generate/images.h"
 #include "tools/generate/models.h"
 #include "tools/generate/music.h"
@@ -35,6 +36,10 @@ int main(int argc, char** argv)
     ok = writeImages(dataDir) && ok;
     std::printf("music\n");
     ok = writeMusic(dataDir) && ok;
+    // The Windows program's icon, beside the Data folder: the resource
+    // compiler takes it from there, the game never reads it.
+    std::printf("icon\n");
+    ok = writeIcon((std::filesystem::path(dataDir) / ".." / "plemox.ico").string()) && ok;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("generated in %.1f s\n", seconds);
