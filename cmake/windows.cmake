@@ -17,8 +17,8 @@ set_target_properties(OpenGL::GL PROPERTIES INTERFACE_LINK_LIBRARIES opengl32)
 set(GLU_LIBRARY glu32)
 
 # The system's OpenGL header includes windows.h: keep it lean and free of
-# the min and max macros.
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+# the min and max macros; M_PI as on Linux.
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _USE_MATH_DEFINES)
 
 # No C or C++ runtime DLL beside the program.
 add_link_options(-static -static-libgcc -static-libstdc++)

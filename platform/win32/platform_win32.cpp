@@ -2,6 +2,7 @@
 // message loop, GDI pixel formats and buffer swap, WGL contexts, message
 // boxes, cursor, display mode and the multimedia timer.
 #include "platform/platform.h"
+#include "platform/win32/text_win32.h"
 
 // platform.h names the few Windows constants the game uses with the values
 // the system headers give them as macros, so both can stand side by side.
@@ -100,8 +101,23 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The key a letter has on a US keyboard, on whatever layout is active:
+// scan codes of set 1 in alphabetical order.
+int layoutKeyForLetter(int letter)
+{
+    static const unsigned char scanCodes[26] = {
+        0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+        0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    const UINT key = MapVirtualKeyA(scanCodes[letter - 'A'], MAPVK_VSC_TO_VK);
+    return key != 0 ? static_cast<int>(key) : letter;
+}
+
+}  // namespace
+
+// ---- Message boxes ------------------------------------------------------
+
 // Windows-1250 bytes as UTF-16, whatever the system's own code page.
-std::wstring wideFrom1250(const std::string& text)
+std::wstring wideFromWindows1250(const std::string& text)
 {
     if (text.empty())
         return std::wstring();
@@ -122,20 +138,6 @@ std::wstring wideFrom1250(const std::string& text)
     return wide;
 }
 
-// The key a letter has on a US keyboard, on whatever layout is active:
-// scan codes of set 1 in alphabetical order.
-int layoutKeyForLetter(int letter)
-{
-    static const unsigned char scanCodes[26] = {
-        0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-        0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-    const UINT key = MapVirtualKeyA(scanCodes[letter - 'A'], MAPVK_VSC_TO_VK);
-    return key != 0 ? static_cast<int>(key) : letter;
-}
-
-}  // namespace
-
-// ---- Message boxes ------------------------------------------------------
 
 void setMessageBoxResponder(MessageBoxResponder responder)
 {
@@ -156,8 +158,8 @@ int showMessageBox(const MessageBoxRequest& request)
         owner = win.window;
     else if (request.owner == BoxOwner::FocusWindow)
         owner = GetFocus();
-    const int answer = MessageBoxW(owner, wideFrom1250(request.text).c_str(),
-                                   wideFrom1250(request.caption).c_str(), request.type);
+    const int answer = MessageBoxW(owner, wideFromWindows1250(request.text).c_str(),
+                                   wideFromWindows1250(request.caption).c_str(), request.type);
     if (answer == IDYES || answer == IDNO || answer == IDOK)
         return answer;
     const bool yesNo = (request.type & 0x0F) == MB_YESNO;

@@ -15,10 +15,7 @@ namespace {
 RgbeImage decodeBytes(const std::string& bytes)
 {
     RgbeImage image;
-    std::string copy = bytes.empty() ? std::string(1, '\0') : bytes;
-    FILE* file = fmemopen(copy.data(), bytes.empty() ? 1 : copy.size(), "rb");
-    if (bytes.empty())
-        std::fgetc(file);  // an empty stream: nothing left to read
+    FILE* file = bytesFile(bytes);
     decodeRgbe(file, image);
     std::fclose(file);
     return image;
@@ -147,7 +144,7 @@ TEST(Rgbe, HeaderRules)
 
     // readRgbeHeader itself.
     std::string text = header + resolution(7, 9);
-    FILE* file = fmemopen(text.data(), text.size(), "rb");
+    FILE* file = bytesFile(text);
     int width = 0, height = 0;
     EXPECT_TRUE(readRgbeHeader(file, width, height));
     EXPECT_EQ(width, 9);
@@ -244,7 +241,7 @@ TEST(Rgbe, FlatAndEncodedPaths)
     // The pixel readers directly.
     float none[3] = {7, 7, 7};
     std::string empty = "x";
-    FILE* file = fmemopen(empty.data(), 1, "rb");
+    FILE* file = bytesFile(empty);
     EXPECT_TRUE(readRgbePixels(file, none, 0));
     EXPECT_FALSE(readRgbePixels(file, none, 1));
     std::fclose(file);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ private:
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
+// A stream that reads the given bytes (a temporary file, on every platform).
+FILE* bytesFile(const std::string& bytes);
 
 // The folder that holds the built game with its Data tree.
 std::string gameDir();
