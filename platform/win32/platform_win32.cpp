@@ -46,6 +46,8 @@ struct Win32State {
     bool modeSwitched = false;
     std::deque<WindowMessage> posted;       // injected or translated, in order
     bool keyDown[256] = {};                 // keys held through simulateKey
+    int cursorX = 0;                        // the cursor as last set, kept for
+    int cursorY = 0;                        // a program without a window yet
     MessageBoxResponder responder;
 };
 
@@ -222,15 +224,21 @@ void simulateKey(int virtualKey, bool down)
 
 void getCursorPos(int& x, int& y)
 {
-    POINT point = {0, 0};
-    GetCursorPos(&point);
+    // Before the game has a window the cursor is the one it set, as with
+    // the other backend (the tests drive the mouse look this way).
+    POINT point = {win.cursorX, win.cursorY};
+    if (win.classRegistered)
+        GetCursorPos(&point);
     x = point.x;
     y = point.y;
 }
 
 void setCursorPos(int x, int y)
 {
-    SetCursorPos(x, y);
+    win.cursorX = x;
+    win.cursorY = y;
+    if (win.classRegistered)
+        SetCursorPos(x, y);
 }
 
 void showCursor(bool show)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -27,7 +28,10 @@ TEST(Config, MissingFileIsCreatedWithDefaultsAndReadBack)
 
     loadEngineConfig();
 
-    EXPECT_EQ(readFile(dir + "/Data/Engine/Initialization.ini"),
+    // Written in text mode: the lines end in CR LF on Windows.
+    std::string written = readFile(dir + "/Data/Engine/Initialization.ini");
+    written.erase(std::remove(written.begin(), written.end(), '\r'), written.end());
+    EXPECT_EQ(written,
               "PLEMOX_WINDOW_WIDTH 1024 \nPLEMOX_WINDOW_HEIGHT 768 \n"
               "PLEMOX_WINDOW_BITSPERPIXEL 32 \nPLEMOX_OPENGL_MULTISAMPLE_VALUE 1 \n");
     EXPECT_EQ(config.windowWidth, 1024);
@@ -49,7 +53,10 @@ TEST(Config, ExistingFileIsNotRecreated)
     EXPECT_EQ(config.windowWidth, 800);
     EXPECT_EQ(config.windowHeight, 480);
     EXPECT_EQ(config.bitsPerPixel, 32);
-    EXPECT_EQ(readFile(dir + "/Data/Engine/Initialization.ini"), "PLEMOX_WINDOW_WIDTH 800");
+    // Written in text mode: the lines end in CR LF on Windows.
+    std::string written = readFile(dir + "/Data/Engine/Initialization.ini");
+    written.erase(std::remove(written.begin(), written.end(), '\r'), written.end());
+    EXPECT_EQ(written, "PLEMOX_WINDOW_WIDTH 800");
     EXPECT_EQ(readMultisampleSetting(), 1);
 }
 
