@@ -36,7 +36,7 @@ generator=$host/tools/generate/plemox-generate
 content=$out/content
 if [ ! -f "$content/stamp" ] || [ "$generator" -nt "$content/stamp" ]; then
   rm -rf "$content"
-  "$generator" "$content/Data" >/dev/null
+  "$generator" "$content/Data" "$content/plemox.ico" >/dev/null
   touch "$content/stamp"
 fi
 

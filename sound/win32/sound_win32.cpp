@@ -81,7 +81,18 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int /*index*/, const char* fileName, unsigned 
         return nullptr;
     std::wstring wideName(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wideName[0], length);
-    if (GetFileAttributesW(wideName.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // The whole path with the system's separators: the MCI device resolves
+    // the name in its own way.
+    for (wchar_t& c : wideName)
+        if (c == L'/')
+            c = L'\\';
+    wchar_t fullName[MAX_PATH];
+    const DWORD fullLength = GetFullPathNameW(wideName.c_str(), MAX_PATH, fullName, nullptr);
+    if (fullLength == 0 || fullLength >= MAX_PATH)
+        return nullptr;
+    wideName = fullName;
+    const DWORD attributes = GetFileAttributesW(wideName.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
     FSOUND_SAMPLE* sample = &sound.samples[sound.sampleCount];
     sample->device = sound.sampleCount;

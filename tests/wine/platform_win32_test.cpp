@@ -4,6 +4,7 @@
 // device.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/win32/text_win32.h"
@@ -119,6 +120,18 @@ TEST(Win32Platform, WglContextAndEntryPoints)
     const char* extensions = windowSystemExtensions();
     ASSERT_NE(extensions, nullptr);
     EXPECT_NE(std::strstr(extensions, "WGL_ARB_pixel_format"), nullptr) << extensions;
+
+    // The multisampled format search: a sample count no driver offers is refused.
+    if (std::strstr(extensions, "WGL_ARB_multisample")) {
+        PixelFormatRequest request;
+        request.colorBits = 24;
+        request.depthBits = 16;
+        request.sampleBuffers = 1;
+        request.samples = 4;
+        std::printf("multisampled format with 4 samples: %d\n", chooseMultisampleFormat(request));
+        request.samples = 256;
+        EXPECT_EQ(chooseMultisampleFormat(request), 0);
+    }
 
     glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
