@@ -9,6 +9,26 @@
 #include <functional>
 #include <string>
 
+// On Windows the system's OpenGL header brings in the Windows headers, which
+// define these names as macros of the same values; the game's own names win.
+#ifdef _WIN32
+#undef MB_OK
+#undef MB_YESNO
+#undef MB_ICONSTOP
+#undef MB_ICONERROR
+#undef MB_ICONQUESTION
+#undef MB_ICONEXCLAMATION
+#undef MB_ICONWARNING
+#undef MB_ICONINFORMATION
+#undef IDOK
+#undef IDYES
+#undef IDNO
+#undef SC_SCREENSAVE
+#undef SC_MONITORPOWER
+#undef VK_RETURN
+#undef VK_ESCAPE
+#endif
+
 // ---- Message boxes -------------------------------------------------------
 
 // Buttons and icons, combined with '|' as in the Windows message box type.

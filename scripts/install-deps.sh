@@ -10,6 +10,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils libx11-dev imagemagick
+  # the Windows build (cross compilers, libjpeg from source) and its tests
+  mingw-w64 wine64 nasm zip unzip dpkg-dev file
 )
 install_missing() {
   local missing=()
@@ -25,3 +27,18 @@ install_missing() {
 install_missing "${packages[@]}"
 clang_major=$(clang -dumpversion | cut -d. -f1)
 install_missing "libclang-rt-${clang_major}-dev"
+
+# The Windows build compiles libjpeg from Debian's own source package, which
+# needs a source entry beside the binary ones.
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
+   ! grep -qs '^deb-src' /etc/apt/sources.list; then
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  cat > /etc/apt/sources.list.d/plemox-src.sources <<SRC
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $codename $codename-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  apt-get update -qq
+fi

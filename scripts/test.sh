@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the game and its tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs the fuzz targets for a
-# short while and then the whole test suite through CTest.
+# short while and then the whole test suite through CTest; then builds the
+# Windows program and runs its tests under Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" || exit 1
@@ -15,6 +16,17 @@ if [ -f "$root/fuzz/CMakeLists.txt" ] && [ -x "$root/scripts/fuzz.sh" ]; then
   "$root/scripts/fuzz.sh" "$root/build-fuzz" "${PLEMOX_FUZZ_SECONDS:-30}" || status=1
 fi
 
-cd "$root/build"
-ctest --output-on-failure -j"$jobs" --timeout 900 || status=1
+(cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 900) || status=1
+
+# The Windows program: built (both toolchains, the zip, the unit tests) with
+# the generator of the build above, then run under Wine on a private display.
+if PLEMOX_HOST_BUILD="$root/build" "$root/scripts/windows.sh" --tests; then
+  for test in unit playthrough fallback; do
+    echo "wine test: $test"
+    "$root/scripts/with-xvfb.sh" bash "$root/tests/wine/$test.sh" "$root/build-windows/x86_64" || status=1
+  done
+else
+  echo "the Windows build failed" >&2
+  status=1
+fi
 exit $status

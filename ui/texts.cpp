@@ -68,7 +68,7 @@ const CreditLine creditLines[creditLineCount] = {
     {false, 75, 130, "Use audio library FMOD (Pouziva Audio Knihovnu FMOD)"},
     {false, 100, 150, "CREATED BY (Vytvoril)"},
     {false, 150, 170, "Our own synthesiser, encoded with LAME (Vlastni syntezator)"},
-    {false, 150, 190, "Played through SDL2_mixer (Prehrava SDL2_mixer)"},
+    {false, 150, 190, "Played by the system's own audio (Prehrava system)"},
     {false, 50, 230, "COOPERATED (Spolupracovali)"},
-    {false, 150, 250, "SDL2, Mesa, libjpeg, FreeType, LAME, GoogleTest"},
+    {false, 150, 250, "Mesa, libjpeg, FreeType, LAME, GoogleTest, mingw-w64"},
 };

@@ -15,11 +15,7 @@ namespace {
 RgbeImage decodeBytes(std::string bytes)
 {
     RgbeImage image;
-    const bool empty = bytes.empty();
-    bytes += '\0';
-    FILE* file = fmemopen(bytes.data(), empty ? 1 : bytes.size() - 1, "rb");
-    if (empty)
-        std::fgetc(file);  // an empty stream: nothing left to read
+    FILE* file = bytesFile(bytes);
     decodeRgbe(file, image);
     std::fclose(file);
     return image;
@@ -209,7 +205,7 @@ TEST(Rgbe, FlatAndEncodedPaths)
     }
     float none[3] = {7, 7, 7};
     std::string empty = "x";
-    FILE* file = fmemopen(empty.data(), 1, "rb");
+    FILE* file = bytesFile(empty);
     EXPECT_TRUE(readRgbePixels(file, none, 0));
     EXPECT_FALSE(readRgbePixels(file, none, 1));
     std::fclose(file);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,11 +27,12 @@ std::map<std::string, std::string> tree(const std::string& root)
     return files;
 }
 
-// Runs the generator into dir; returns its exit status and the time taken.
+// Runs the generator into dir (and the icon into dir + ".ico"); returns its
+// exit status and the time taken.
 int generate(const std::string& dir, double& seconds)
 {
     const auto start = std::chrono::steady_clock::now();
-    const std::string command = "\"" + content::generatorPath() + "\" \"" + dir + "\" > /dev/null";
+    const std::string command = "\"" + content::generatorPath() + "\" \"" + dir + "\" \"" + dir + ".ico\" > /dev/null";
     const int status = std::system(command.c_str());
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return status;
@@ -63,8 +65,28 @@ TEST(Generator, GivesTheSameBytesOnEveryRun)
         const std::string shipped = gameDir() + "/Data/" + name;
         EXPECT_TRUE(fs::exists(shipped) && readFile(shipped) == bytes) << name << " differs from " << shipped;
     }
+    // The Windows icon: one 32 x 32 image of 32 bits, its size and offset
+    // matching the file, a see-through ground around an opaque bottle.
+    const std::string icon = readFile(first + ".ico");
+    EXPECT_EQ(icon, readFile(second + ".ico"));
+    ASSERT_EQ(icon.size(), 22u + 40u + 32u * 32u * 4u + 32u * 4u);
+    auto word = [&](size_t at) { return static_cast<uint8_t>(icon[at]) | static_cast<uint8_t>(icon[at + 1]) << 8; };
+    EXPECT_EQ(word(2), 1);  // an icon
+    EXPECT_EQ(word(4), 1);  // one image
+    EXPECT_EQ(icon[6], 32);
+    EXPECT_EQ(icon[7], 32);
+    EXPECT_EQ(word(12), 32);
+    EXPECT_EQ(word(14) + (word(16) << 16), static_cast<int>(icon.size()) - 22);
+    EXPECT_EQ(word(18), 22);
+    EXPECT_EQ(word(22 + 8), 64) << "colour rows and mask";
+    const uint8_t corner = static_cast<uint8_t>(icon[62 + 3]);
+    const uint8_t middle = static_cast<uint8_t>(icon[62 + (10 * 32 + 16) * 4 + 3]);
+    EXPECT_EQ(corner, 0);
+    EXPECT_EQ(middle, 255);
     fs::remove_all(first);
     fs::remove_all(second);
+    fs::remove(first + ".ico");
+    fs::remove(second + ".ico");
 }
 
 TEST(Generator, RefusesAMissingOrUnwritableFolder)

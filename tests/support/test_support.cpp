@@ -149,6 +149,16 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
+FILE* bytesFile(const std::string& bytes)
+{
+    FILE* file = std::tmpfile();
+    if (file) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::rewind(file);
+    }
+    return file;
+}
+
 std::string gameDir()
 {
     const char* dir = std::getenv("PLEMOX_GAME_DIR");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <initializer_list>
 #include <string>
@@ -98,6 +99,8 @@ private:
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
+// A stream that reads the given bytes (a temporary file, on every platform).
+FILE* bytesFile(const std::string& bytes);
 
 // The folder that holds the built game with its Data tree.
 std::string gameDir();

@@ -330,8 +330,12 @@ TEST_F(LevelFile, OverlongLineIsReadInPieces)
 
 TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
 {
+    // A device that never ends where there is one; elsewhere a file past the limit.
     std::filesystem::create_directories("Data/Maps");
-    std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt");
+    std::error_code noDevice;
+    std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt", noDevice);
+    if (noDevice)
+        writeFile("Data/Maps/Map.txt", std::string((8u << 20) + 1, ' '));
     auto world = freshWorld();
     world->loadLevel("Data/Maps/Map.txt");
     EXPECT_EQ(world->pieceCount, 0);

@@ -306,8 +306,8 @@ TEST(GameRules, CollisionUsesTheNearestLevelPieceTurned)
     LevelPiece& wall = place(*world, "Room01", {100, 0, 0});
     wall.model = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
     wall.rotation.y = 90.0f;
-    LevelPiece& far = place(*world, "Room02", {1000, 0, 0});
-    far.model = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
+    LevelPiece& distant = place(*world, "Room02", {1000, 0, 0});
+    distant.model = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
     // A prop nearer than the wall is not collided with.
     LevelPiece& crate = place(*world, "Crate", {110, 0, 0});
     crate.model = wall.model;

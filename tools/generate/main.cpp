@@ -1,5 +1,6 @@
-// plemox-generate <dataDir>: writes every binary file of the game's Data
-// tree (models, material maps, images, music) into dataDir. The output is
+// plemox-generate <dataDir> [<iconFile>]: writes every binary file of the
+// game's Data tree (models, material maps, images, music) into dataDir, and
+// the Windows program's icon into iconFile when one is named. The output is
 // the same, byte for byte, on every run.
 #include <chrono>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "tools/generate/icon.h"
 #include "tools/generate/images.h"
 #include "tools/generate/models.h"
 #include "tools/generate/music.h"
@@ -14,8 +16,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: plemox-generate <dataDir>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: plemox-generate <dataDir> [<iconFile>]\n");
         return 2;
     }
     const std::string dataDir = argv[1];
@@ -35,6 +37,12 @@ int main(int argc, char** argv)
     ok = writeImages(dataDir) && ok;
     std::printf("music\n");
     ok = writeMusic(dataDir) && ok;
+    // The Windows program's icon, where the Windows build asks for it (the
+    // resource compiler takes it from there; the game never reads it).
+    if (argc == 3) {
+        std::printf("icon\n");
+        ok = writeIcon(argv[2]) && ok;
+    }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("generated in %.1f s\n", seconds);

@@ -1,0 +1,77 @@
+// The configuration file's safety where the file system can refuse reading
+// to its owner (POSIX permissions, checked without root's rights).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/config.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// Runs the body in a child process without root's right to read anything, so
+// a file without read permission really cannot be read. The child's exit
+// status is the body's result.
+bool runUnprivileged(const std::function<bool()>& body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+TEST(Config, AnExistingFileIsNeverReplaced)
+{
+    const std::string kept = "PLEMOX_WINDOW_WIDTH 800 \n";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> make;
+    };
+    const Case cases[] = {
+        {"folder of that name", [](const std::string& path) { std::filesystem::create_directories(path); }},
+        {"file without read permission", [&](const std::string& path) {
+             writeFile(path, kept);
+             chmod(path.c_str(), 0222);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = makeScratchDir("config");
+        chmod(dir.c_str(), 0777);
+        std::filesystem::create_directories(dir + "/Data/Engine");
+        chmod((dir + "/Data").c_str(), 0777);
+        chmod((dir + "/Data/Engine").c_str(), 0777);
+        const std::string path = dir + "/Data/Engine/Initialization.ini";
+        c.make(path);
+        const bool childOk = runUnprivileged([&] {
+            ScopedWorkingDirectory cwd(dir);
+            BoxRecorder boxes;
+            config = EngineConfig{};
+            loadEngineConfig();
+            return config.windowWidth == 640 && config.windowHeight == 480 && config.bitsPerPixel == 32 &&
+                   readMultisampleSetting() == 1 && boxes.boxes().size() == 1 &&
+                   boxes.boxes()[0].caption == "Warning" &&
+                   boxes.boxes()[0].text.find("cannot be read") != std::string::npos;
+        });
+        EXPECT_TRUE(childOk) << "defaults in effect and one warning";
+        if (std::filesystem::is_directory(path)) {
+            EXPECT_TRUE(std::filesystem::is_empty(path));
+        } else {
+            chmod(path.c_str(), 0644);
+            EXPECT_EQ(readFile(path), kept);
+        }
+    }
+}

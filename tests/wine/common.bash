@@ -1,0 +1,141 @@
+# Shared steps of the Windows end-to-end tests: a scratch copy of the built
+# game, Plemox.exe running under Wine, windows found by title, real X input
+# (xdotool) and screenshots of the game window.
+# Usage of a test: with-xvfb.sh bash tests/wine/TEST.sh WINDOWS_BUILD
+# Needs: DISPLAY, wine, xdotool, ImageMagick's import/convert/compare.
+
+set -u
+WINDOWS_BUILD=$(cd "$1" && pwd)
+. "$(dirname "${BASH_SOURCE[0]}")/wine.bash"
+ARTIFACTS=${WINDOWS_BUILD}/artifacts/wine/${TEST_NAME}
+rm -rf "$ARTIFACTS"
+mkdir -p "$ARTIFACTS"
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null
+  wineserver -k 2>/dev/null
+  exit 1
+}
+
+# A fresh copy of the game folder without a configuration file.
+make_game_copy() {
+  GAME_DIR=$(mktemp -d /tmp/plemox-wine-XXXXXX)
+  cp -r "$WINDOWS_BUILD/game/Plemox.exe" "$WINDOWS_BUILD/game/Data" "$GAME_DIR"/
+  rm -f "$GAME_DIR/Data/Engine/Initialization.ini"
+  mkdir -p "$GAME_DIR/Data/Engine"
+}
+
+start_game() {
+  (cd "$GAME_DIR" && exec wine Plemox.exe >"$ARTIFACTS/game.log" 2>&1) &
+  GAME_PID=$!
+}
+
+# Waits up to $2 seconds for a visible window whose title matches $1; prints its id.
+wait_window() {
+  local text=$1 limit=${2:-30} i id
+  for ((i = 0; i < limit * 5; i++)); do
+    id=$(xdotool search --onlyvisible --name "$text" 2>/dev/null | tail -1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    kill -0 "$GAME_PID" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits until no visible window matches $1 any more.
+wait_gone() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Answers the message box titled $1 with key $2: Return for the default
+# (first) button, n for No. Takes a screenshot of the box as $3 when given.
+answer_dialog() {
+  local id
+  id=$(wait_window "^$1\$" 90) || fail "no dialog \"$1\""
+  sleep 0.5
+  [ -n "${3:-}" ] && import -window root "$ARTIFACTS/$3.png"
+  xdotool windowfocus "$id"
+  sleep 0.3
+  xdotool key "$2"
+  wait_gone "^$1\$" || fail "the dialog \"$1\" stayed after $2"
+}
+
+# A screenshot of the game window's client area.
+screenshot() {
+  import -window "$window" "$ARTIFACTS/$1.png" || fail "screenshot $1"
+}
+
+# Mean colour of a rectangle of a screenshot as "R G B" in 0..255.
+region_colour() {
+  convert "$ARTIFACTS/$1.png" -crop "$4x$5+$2+$3" +repage -scale 1x1\! \
+    -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]' info:
+}
+
+# Is the mean colour of a region brighter than a threshold (sum of R, G, B)?
+bright() {
+  local r g b
+  read -r r g b <<<"$(region_colour "$1" "$2" "$3" "$4" "$5")"
+  echo "$1 region $2,$3 ${4}x$5: $r $g $b" >&2
+  [ $((r + g + b)) -gt "$6" ]
+}
+
+# Mean absolute difference of two screenshots, 0..255.
+difference() {
+  compare -metric MAE "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" null: 2>&1 |
+    sed -E 's/.*\(([0-9.e+-]+)\).*/\1/' | awk '{printf "%d", $1 * 255}'
+}
+
+# A button acts in a frame that sees it held, so hold it for a few frames.
+# Coordinates are in the game window's client area.
+click() {
+  xdotool mousemove --window "$window" "$1" "$2"
+  sleep 0.5
+  xdotool mousedown 1
+  sleep 2.5
+  xdotool mouseup 1
+  sleep 1.5
+}
+
+# Keys are polled once a frame too: hold them down for a moment.
+press() {
+  xdotool windowfocus "$window"
+  sleep 0.2
+  xdotool keydown "$1"
+  sleep 2
+  xdotool keyup "$1"
+  sleep 1.5
+}
+
+# Waits for the game to end and checks its exit code.
+wait_exit() {
+  local expected=$1 i
+  for ((i = 0; i < 300; i++)); do
+    kill -0 "$GAME_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end"
+  wait "$GAME_PID"
+  local status=$?
+  GAME_PID=
+  [ "$status" = "$expected" ] || fail "exit code $status, expected $expected (log: $(grep -v ^ALSA "$ARTIFACTS/game.log"))"
+}
+
+# The configuration file the game made: the four default lines (text mode,
+# so CR LF on Windows).
+check_config() {
+  local expected actual
+  expected=$'PLEMOX_WINDOW_WIDTH 1024 \nPLEMOX_WINDOW_HEIGHT 768 \nPLEMOX_WINDOW_BITSPERPIXEL 32 \nPLEMOX_OPENGL_MULTISAMPLE_VALUE 1 '
+  [ -f "$GAME_DIR/Data/Engine/Initialization.ini" ] || fail "no configuration file was created"
+  actual=$(tr -d '\r' <"$GAME_DIR/Data/Engine/Initialization.ini")
+  [ "$actual" = "$expected" ] || fail "configuration file holds: $actual"
+  grep -q $'\r$' "$GAME_DIR/Data/Engine/Initialization.ini" || fail "the configuration file's lines do not end in CR LF"
+}
