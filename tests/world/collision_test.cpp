@@ -14,15 +14,6 @@ Matrix4 noTurn()
     return m;
 }
 
-Camera cameraAt(const Vector3& position)
-{
-    Camera camera;
-    camera.position = position;
-    camera.view = position + Vector3(0.0f, 1.0f, 30.0f);
-    camera.up = Vector3(0.0f, 1.0f, 0.0f);
-    return camera;
-}
-
 // A large wall triangle in the plane z = 0 facing +z, around the origin.
 Model3DS wallModel()
 {
@@ -42,13 +33,6 @@ Vector3 pushFor(const Model3DS& model, const Vector3& center, const Matrix4& tur
     EXPECT_NEAR(viewMoved.y, moved.y, 1e-4f);
     EXPECT_NEAR(viewMoved.z, moved.z, 1e-4f);
     return moved;
-}
-
-void expectVector(const Vector3& v, float x, float y, float z)
-{
-    EXPECT_NEAR(v.x, x, 1e-4f);
-    EXPECT_NEAR(v.y, y, 1e-4f);
-    EXPECT_NEAR(v.z, z, 1e-4f);
 }
 
 }  // namespace

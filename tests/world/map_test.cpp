@@ -9,13 +9,6 @@
 
 namespace {
 
-void expectVector(const Vector3& v, float x, float y, float z)
-{
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-    EXPECT_FLOAT_EQ(v.z, z);
-}
-
 // Takes every pending message; true when one of them was the quit with code 0.
 bool drainQuit()
 {

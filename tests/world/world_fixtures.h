@@ -1,7 +1,9 @@
-// Builders shared by the world tests: fresh worlds, models made of triangles
-// given in drawing coordinates, and closed boxes with inward-facing walls
-// written as 3DS files.
+// Builders shared by the world tests: fresh worlds, cameras, models made of
+// triangles given in drawing coordinates, and closed boxes with inward- or
+// outward-facing walls written as 3DS files.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "assets/model3ds.h"
 #include "assets/writers.h"
+#include "world/camera.h"
 #include "world/scene.h"
 #include "world/world.h"
 
@@ -21,6 +24,21 @@ inline std::unique_ptr<World> freshWorld()
         light = Vector3();
     levelRecord.bottlesCollected = 0;
     return std::make_unique<World>();
+}
+
+inline void expectVector(const Vector3& v, float x, float y, float z)
+{
+    EXPECT_NEAR(v.x, x, 1e-4f);
+    EXPECT_NEAR(v.y, y, 1e-4f);
+    EXPECT_NEAR(v.z, z, 1e-4f);
+}
+
+// A camera at position looking along +z, a little up, as a reset leaves it.
+inline Camera cameraAt(const Vector3& p)
+{
+    Camera camera;
+    positionCamera(camera, p.x, p.y, p.z, p.x, p.y + 1.0f, p.z + 30.0f, 0.0f, 1.0f, 0.0f);
+    return camera;
 }
 
 // Drawing axes (y up) to the file's axes (z up): the inverse of (x, z, -y).
