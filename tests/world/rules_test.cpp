@@ -1,24 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "tests/world/world_fixtures.h"
 
 namespace {
-
-// Places a piece of a known kind by hand, as loading would leave it.
-LevelPiece& place(World& world, const char* name, const Vector3& position, uint8_t isProp = 1)
-{
-    LevelPiece& piece = world.pieces[world.pieceCount++];
-    std::strncpy(piece.name, name, sizeof piece.name - 1);
-    piece.position = position;
-    const PieceKind* kind = findPieceKind(name);
-    piece.isProp = kind ? kind->isProp : isProp;
-    piece.isCollectible = kind ? kind->isCollectible : 0;
-    piece.hazardDamage = kind ? kind->hazardDamage : 0;
-    piece.active = 1;
-    return piece;
-}
 
 ObjectBox cube(float half)
 {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,21 @@ inline Camera cameraAt(const Vector3& p)
     Camera camera;
     positionCamera(camera, p.x, p.y, p.z, p.x, p.y + 1.0f, p.z + 30.0f, 0.0f, 1.0f, 0.0f);
     return camera;
+}
+
+// Places a piece of a known kind by hand, as loading would leave it; a name
+// of no kind is a level piece unless isProp says otherwise.
+inline LevelPiece& place(World& world, const char* name, const Vector3& position, uint8_t isProp = 0)
+{
+    LevelPiece& piece = world.pieces[world.pieceCount++];
+    std::strncpy(piece.name, name, sizeof piece.name - 1);
+    piece.position = position;
+    const PieceKind* kind = findPieceKind(name);
+    piece.isProp = kind ? kind->isProp : isProp;
+    piece.isCollectible = kind ? kind->isCollectible : 0;
+    piece.hazardDamage = kind ? kind->hazardDamage : 0;
+    piece.active = 1;
+    return piece;
 }
 
 // Drawing axes (y up) to the file's axes (z up): the inverse of (x, z, -y).

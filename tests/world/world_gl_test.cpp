@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,21 +25,11 @@ void buildModel(Model3DS& model, const std::vector<Vector3>& corners)
     model.computeObjectBoxes(2.5f);
 }
 
-LevelPiece& addPiece(World& world, const char* name, const Vector3& position, uint8_t isProp)
-{
-    LevelPiece& piece = world.pieces[world.pieceCount++];
-    std::strncpy(piece.name, name, sizeof piece.name - 1);
-    piece.position = position;
-    piece.isProp = isProp;
-    piece.active = 1;
-    return piece;
-}
-
 // A wall facing the camera at z = -50 covering x from -200 to 0: the left
 // half of the view from the origin looking along -z.
 LevelPiece& addWall(World& world)
 {
-    LevelPiece& wall = addPiece(world, "Room01", {0, 0, -50}, 0);
+    LevelPiece& wall = place(world, "Room01", {0, 0, -50});
     std::vector<Vector3> corners;
     addQuad(corners, {-200, -200, 0}, {0, -200, 0}, {0, 200, 0}, {-200, 200, 0}, {0, 0, 1});
     buildModel(wall.model, corners);
@@ -49,7 +38,7 @@ LevelPiece& addWall(World& world)
 
 LevelPiece& addCrate(World& world, const Vector3& position)
 {
-    LevelPiece& crate = addPiece(world, "Crate", position, 1);
+    LevelPiece& crate = place(world, "Crate", position);
     buildModel(crate.model, boxCorners({-5, -5, -5}, {5, 5, 5}, false));
     return crate;
 }
@@ -124,7 +113,7 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWalls)
     addWall(*world);
     LevelPiece& hidden = addCrate(*world, {-60, 0, -150});
     LevelPiece& open = addCrate(*world, {60, 0, -150});
-    LevelPiece& broken = addPiece(*world, "Stone", {60, 0, -100}, 1);
+    LevelPiece& broken = place(*world, "Stone", {60, 0, -100});
     world->renderWorld(false);
     EXPECT_EQ(hidden.visible, 0);
     EXPECT_EQ(open.visible, 1);
