@@ -80,20 +80,12 @@ inline MeshObject trianglesMesh(const std::vector<Vector3>& corners, const std::
     return mesh;
 }
 
-// The same triangles as a loaded model: vertices in file axes with smooth
-// normals from the loader's own computation.
+// The same triangles as the loader reads them from a 3DS file.
 inline Model3DS trianglesModel(const std::vector<Vector3>& corners)
 {
-    const MeshObject mesh = trianglesMesh(corners);
+    const std::string bytes = write3ds({trianglesMesh(corners)});
     Model3DS model;
-    Object3DS object;
-    object.vertices = mesh.vertices;
-    object.faces = mesh.faces;
-    object.vertexCount = static_cast<int32_t>(object.vertices.size());
-    object.faceCount = static_cast<int32_t>(object.faces.size());
-    computeNormals(object);
-    model.objects.push_back(object);
-    model.objectCount = 1;
+    model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test");
     return model;
 }
 
