@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "world/camera.h"
@@ -15,32 +14,29 @@ namespace {
 
 constexpr int side = 256;
 
-// A model from triangles, compiled without colours so it draws in the
-// current colour, and boxed like a prop.
-void buildModel(Model3DS& model, const std::vector<Vector3>& corners)
+// A piece whose model is these triangles, compiled without colours so it
+// draws in the current colour, and boxed like a prop.
+LevelPiece& addModel(World& world, const char* name, const Vector3& position, const std::vector<Vector3>& corners)
 {
-    const std::string bytes = trianglesFile(corners);
-    model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test");
-    buildDisplayList(model, 1.0f, false);
-    model.computeObjectBoxes(2.5f);
+    LevelPiece& piece = place(world, name, position);
+    piece.model = trianglesModel(corners);
+    buildDisplayList(piece.model, 1.0f, false);
+    piece.model.computeObjectBoxes(2.5f);
+    return piece;
 }
 
 // A wall facing the camera at z = -50 covering x from -200 to 0: the left
 // half of the view from the origin looking along -z.
 LevelPiece& addWall(World& world)
 {
-    LevelPiece& wall = place(world, "Room01", {0, 0, -50});
     std::vector<Vector3> corners;
     addQuad(corners, {-200, -200, 0}, {0, -200, 0}, {0, 200, 0}, {-200, 200, 0}, {0, 0, 1});
-    buildModel(wall.model, corners);
-    return wall;
+    return addModel(world, "Room01", {0, 0, -50}, corners);
 }
 
 LevelPiece& addCrate(World& world, const Vector3& position)
 {
-    LevelPiece& crate = place(world, "Crate", position);
-    buildModel(crate.model, boxCorners({-5, -5, -5}, {5, 5, 5}, false));
-    return crate;
+    return addModel(world, "Crate", position, boxCorners({-5, -5, -5}, {5, 5, 5}, false));
 }
 
 void lookFrom(const Vector3& eye, const Vector3& at)
