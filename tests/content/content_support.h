@@ -31,7 +31,4 @@ inline bool contentBuilt()
 
 inline std::string generatorPath() { return binaryDir() + "/tools/generate/plemox-generate"; }
 
-// Where the render checks leave their pictures for a person to look at.
-inline std::string shotDir() { return binaryDir() + "/content-shots"; }
-
 }  // namespace content

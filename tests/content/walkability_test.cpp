@@ -205,6 +205,11 @@ TEST_F(Walkability, PropsLightsAndBottlesStandInsideTheLevel)
             << "bottle at " << where(world.pieces[i].position);
     for (int l = 0; l < levelLights.lightCount; ++l)
         EXPECT_TRUE(geometry.inside(levelLights.lightPositions[l])) << "light at " << where(levelLights.lightPositions[l]);
+    // Each level piece is lit by the light nearest its origin: one close enough to light it.
+    EXPECT_GE(shipped->props.size(), 40u);
+    EXPECT_GE(levelLights.lightCount, static_cast<int>(shipped->levelPieces.size()));
+    for (int i : shipped->levelPieces)
+        EXPECT_LT(distance(lightForPiece(world.pieces[i].position), world.pieces[i].position), 130.0f) << world.pieces[i].name;
     EXPECT_TRUE(geometry.inside(world.playerStart));
     EXPECT_GE(geometry.clearance(world.playerStart, 20.0f), 15.0f);
 }

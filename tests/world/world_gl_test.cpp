@@ -178,6 +178,13 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     drawLightGlows();
     EXPECT_EQ(red(side / 2, side / 2), 255);
     EXPECT_EQ(red(side / 2 + 20, side / 2 + 20), 255);
+
+    // Releasing the world frees its lists and the glow, and may be repeated.
+    const unsigned list = world->pieces[0].model.displayList, glow = levelLights.glowTexture;
+    releaseWorld(*world);
+    EXPECT_TRUE(list && !glIsList(list) && !glIsTexture(glow));
+    EXPECT_EQ(world->pieces[0].model.displayList + levelLights.glowTexture, 0u);
+    releaseWorld(*world);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
