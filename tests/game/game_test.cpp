@@ -2,7 +2,6 @@
 // with its questions, and a full game from the menu to the credits.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -64,6 +63,14 @@ void frame()
 {
     drawGameFrame();
     processInput();
+}
+
+// A key pressed for one frame.
+void press(int key)
+{
+    simulateKey(key, true);
+    frame();
+    simulateKey(key, false);
 }
 
 void clickAt(float x, float yFromTop)
@@ -133,9 +140,7 @@ TEST(Game, FromTheStartThroughEveryBottleToTheCredits)
     frame();
     saveShot("intro");
     EXPECT_GT(brightness(40, height - 300, 600, 290), 3.0) << "intro text";
-    simulateKey(VK_RETURN, true);
-    frame();
-    simulateKey(VK_RETURN, false);
+    press(VK_RETURN);
     EXPECT_EQ(screenState.currentScreen, Playing);
     windowState.frameRate = 60.0f;
     frame();
@@ -177,16 +182,12 @@ TEST(Game, FromTheStartThroughEveryBottleToTheCredits)
     frame();
     EXPECT_EQ(world.hitPoints, -1);
     EXPECT_EQ(world.levelComplete, 0);
-    simulateKey(VK_RETURN, true);
-    frame();
-    simulateKey(VK_RETURN, false);
+    press(VK_RETURN);
     EXPECT_EQ(screenState.currentScreen, Credits);
     frame();
     saveShot("credits");
     EXPECT_GT(brightness(40, height - 260, 600, 250), 2.0) << "credits text";
-    simulateKey(VK_ESCAPE, true);
-    frame();
-    simulateKey(VK_ESCAPE, false);
+    press(VK_ESCAPE);
     EXPECT_EQ(screenState.currentScreen, MainMenu);
     frame();
     EXPECT_EQ(world.hitPoints, 1000) << "the menu's world update carried out the reset";
