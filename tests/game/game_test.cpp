@@ -102,7 +102,7 @@ TEST(StartUp, NoAudioDeviceAndNoFloatTexturesWarnAndGoOn)
     soundRefuseRates(1000000);
     ASSERT_NO_FATAL_FAILURE(startGame());
     expectBoxes(boxes, {{postQuestion, "Information", MB_YESNO | MB_ICONINFORMATION, BoxOwner::GameWindow},
-                        {"Cannot init fmod", "Warning", MB_OK | MB_ICONEXCLAMATION, BoxOwner::None}});
+                        {"Cannot init fmod", "Warning", MB_OK | MB_ICONEXCLAMATION, BoxOwner::GameWindow}});
     EXPECT_FALSE(glCaps.floatTexturesEnabled);
     EXPECT_FALSE(postProcessingActive());
     EXPECT_GT(world.pieceCount, 0) << "the game goes on silently";
