@@ -2,7 +2,6 @@
 // with its questions, and a full game from the menu to the credits.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -42,15 +41,6 @@ void startGame()
     startUpEngine();
 }
 
-// Every box text, for failure messages.
-std::string allTexts(const BoxRecorder& boxes)
-{
-    std::string out;
-    for (const std::string& text : boxes.texts())
-        out += "[" + text + "] ";
-    return out;
-}
-
 // Mean brightness (sum of R, G, B) of a window rectangle, origin bottom left.
 double brightness(int x, int y, int w, int h)
 {
@@ -75,6 +65,14 @@ void frame()
     processInput();
 }
 
+// A key pressed for one frame.
+void press(int key)
+{
+    simulateKey(key, true);
+    frame();
+    simulateKey(key, false);
+}
+
 void clickAt(float x, float yFromTop)
 {
     windowState.mouseX = x;
@@ -86,68 +84,43 @@ void clickAt(float x, float yFromTop)
 
 }  // namespace
 
-TEST(StartUp, NormalStartAsksOnlyAboutPostProcessing)
-{
-    BoxRecorder boxes;
-    ASSERT_NO_FATAL_FAILURE(startGame());
-    ASSERT_EQ(boxes.boxes().size(), 1u) << allTexts(boxes);
-    const MessageBoxRequest& box = boxes.boxes()[0];
-    EXPECT_EQ(box.text, postQuestion);
-    EXPECT_EQ(box.caption, "Information");
-    EXPECT_EQ(box.type, static_cast<unsigned>(MB_YESNO | MB_ICONINFORMATION));
-    EXPECT_EQ(box.owner, BoxOwner::GameWindow);
-    EXPECT_TRUE(postProcessing.postProcessingEnabled);
-    EXPECT_TRUE(glCaps.floatTexturesEnabled);
-    EXPECT_EQ(soundOpenedRate(), 44100);
-    EXPECT_GT(world.pieceCount, 0);
-    EXPECT_GT(world.bottleTotal, 0);
-    EXPECT_EQ(world.hitPoints, 1000);
-    EXPECT_NE(screenState.logoTexture, 0u);
-    EXPECT_NE(menuButtons.newGameButton.textures[0], 0u);
-    EXPECT_EQ(menuButtons.quitButton.bottomLeft.y, 25);
-    EXPECT_FLOAT_EQ(menuCamera.position.y, 1000.0f);
-    // The question is shown with its Czech letters.
-    EXPECT_NE(windows1250ToUtf8(box.text).find("Chce\xC5\xA1 pou\xC5\xBE\xC3\xADt"), std::string::npos);
-}
-
 TEST(StartUp, DecliningPostProcessingTurnsItOff)
 {
     BoxRecorder boxes;
     boxes.answer(IDNO);
     ASSERT_NO_FATAL_FAILURE(startGame());
-    ASSERT_EQ(boxes.boxes().size(), 1u) << allTexts(boxes);
+    expectBoxes(boxes, {{postQuestion, "Information", MB_YESNO | MB_ICONINFORMATION, BoxOwner::GameWindow}});
     EXPECT_FALSE(postProcessing.postProcessingEnabled);
     EXPECT_FALSE(glCaps.floatTexturesEnabled);
     EXPECT_FALSE(postProcessingActive());
 }
 
-TEST(StartUp, NoAudioDeviceWarnsAndGoesOn)
-{
-    BoxRecorder boxes;
-    soundRefuseRates(1000000);
-    ASSERT_NO_FATAL_FAILURE(startGame());
-    ASSERT_EQ(boxes.boxes().size(), 2u) << allTexts(boxes);
-    EXPECT_EQ(boxes.boxes()[0].text, postQuestion);
-    EXPECT_EQ(boxes.boxes()[1].text, "Cannot init fmod");
-    EXPECT_EQ(boxes.boxes()[1].caption, "Warning");
-    EXPECT_EQ(boxes.boxes()[1].type, static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
-    EXPECT_GT(world.pieceCount, 0) << "the game goes on silently";
-}
-
-TEST(StartUp, DriverWithoutFloatTexturesKeepsPostProcessingOff)
+TEST(StartUp, NoAudioDeviceAndNoFloatTexturesWarnAndGoOn)
 {
     setenv("MESA_EXTENSION_OVERRIDE", "-GL_ARB_texture_float", 1);
     BoxRecorder boxes;
+    soundRefuseRates(1000000);
     ASSERT_NO_FATAL_FAILURE(startGame());
-    ASSERT_EQ(boxes.boxes().size(), 1u) << allTexts(boxes);
+    expectBoxes(boxes, {{postQuestion, "Information", MB_YESNO | MB_ICONINFORMATION, BoxOwner::GameWindow},
+                        {"Cannot init fmod", "Warning", MB_OK | MB_ICONEXCLAMATION, BoxOwner::GameWindow}});
     EXPECT_FALSE(glCaps.floatTexturesEnabled);
     EXPECT_FALSE(postProcessingActive());
+    EXPECT_GT(world.pieceCount, 0) << "the game goes on silently";
 }
 
-TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
+TEST(Game, FromTheStartThroughEveryBottleToTheCredits)
 {
+    // A normal start asks only about post-processing and sets everything up.
     BoxRecorder boxes;
     ASSERT_NO_FATAL_FAILURE(startGame());
+    expectBoxes(boxes, {{postQuestion, "Information", MB_YESNO | MB_ICONINFORMATION, BoxOwner::GameWindow}});
+    EXPECT_TRUE(postProcessing.postProcessingEnabled && glCaps.floatTexturesEnabled);
+    EXPECT_EQ(soundOpenedRate(), 44100);
+    EXPECT_GT(world.bottleTotal, 0);
+    EXPECT_EQ(world.hitPoints, 1000);
+    EXPECT_TRUE(screenState.logoTexture && menuButtons.newGameButton.textures[0]);
+    EXPECT_EQ(menuButtons.quitButton.bottomLeft.y, 25);
+    EXPECT_FLOAT_EQ(menuCamera.position.y, 1000.0f);
     ScopedWorkingDirectory cwd(gameDir());
     input = InputState{};
 
@@ -167,20 +140,22 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
     frame();
     saveShot("intro");
     EXPECT_GT(brightness(40, height - 300, 600, 290), 3.0) << "intro text";
-    simulateKey(VK_RETURN, true);
-    frame();
-    simulateKey(VK_RETURN, false);
+    press(VK_RETURN);
     EXPECT_EQ(screenState.currentScreen, Playing);
     windowState.frameRate = 60.0f;
     frame();
     EXPECT_EQ(world.hitPoints, 1000) << "the new game reset the level";
     saveShot("play");
     EXPECT_GT(brightness(30, 26, 140, 8), 100.0) << "hit-point bar";
+    EXPECT_GT(brightness(0, 100, width, height - 300), 3.0) << "the dungeon through the HDR and bloom pass";
 
     // Walk to every bottle in turn: stand 30 units away at a little above
     // the bottle, face it and hold W; try the four sides until one is free.
     // The walk is drawn without post-processing to keep the test quick.
     postProcessing.postProcessingEnabled = false;
+    frame();
+    saveShot("play_plain");
+    EXPECT_GT(brightness(0, 100, width, height - 300), 3.0) << "the dungeon drawn straight";
     const Vector3 sides[4] = {{0, 0, -30}, {0, 0, 30}, {-30, 0, 0}, {30, 0, 0}};
     for (int i = 0; i < world.pieceCount && screenState.currentScreen == Playing; ++i) {
         LevelPiece& piece = world.pieces[i];
@@ -207,56 +182,13 @@ TEST(Game, FromTheMenuThroughEveryBottleToTheCredits)
     frame();
     EXPECT_EQ(world.hitPoints, -1);
     EXPECT_EQ(world.levelComplete, 0);
-    simulateKey(VK_RETURN, true);
-    frame();
-    simulateKey(VK_RETURN, false);
+    press(VK_RETURN);
     EXPECT_EQ(screenState.currentScreen, Credits);
     frame();
     saveShot("credits");
     EXPECT_GT(brightness(40, height - 260, 600, 250), 2.0) << "credits text";
-    simulateKey(VK_ESCAPE, true);
-    frame();
-    simulateKey(VK_ESCAPE, false);
+    press(VK_ESCAPE);
     EXPECT_EQ(screenState.currentScreen, MainMenu);
     frame();
     EXPECT_EQ(world.hitPoints, 1000) << "the menu's world update carried out the reset";
-}
-
-// Views of the dungeon for a person to look at, with and without the HDR and
-// bloom pass: from the start, and towards the first lights of the map.
-TEST(Screenshots, ViewsInPlayWithAndWithoutPostProcessing)
-{
-    BoxRecorder boxes;
-    ASSERT_NO_FATAL_FAILURE(startGame());
-    ScopedWorkingDirectory cwd(gameDir());
-    input = InputState{};
-    screenState.currentScreen = Playing;
-    windowState.frameRate = 60.0f;
-
-    std::vector<Camera> views;
-    const Vector3 start = world.playerStart;
-    Camera camera;
-    positionCamera(camera, start.x, start.y, start.z, start.x, start.y + 1.0f, start.z + 30.0f, 0, 1, 0);
-    views.push_back(camera);
-    for (int i = 0; i < levelLights.lightCount && views.size() < 4; i += 2) {
-        const Vector3 light = levelLights.lightPositions[i];
-        // Stand a little away from the light at eye height and look at it.
-        positionCamera(camera, light.x + 60.0f, start.y, light.z + 60.0f, light.x, light.y, light.z, 0, 1, 0);
-        views.push_back(camera);
-    }
-
-    const bool postAvailable = postProcessingActive();
-    for (int post = 0; post < 2; ++post) {
-        postProcessing.postProcessingEnabled = post == 1 && postAvailable;
-        for (size_t v = 0; v < views.size(); ++v) {
-            for (int i = 0; i < 30; ++i) {
-                playerCamera = views[v];
-                drawGameFrame();
-            }
-            const std::string name = "view" + std::to_string(v) + (post ? "_post" : "_plain");
-            saveShot(name);
-            EXPECT_GT(brightness(0, 100, width, height - 300), 3.0) << name << " is black";
-            world.hitPoints = 1000;
-        }
-    }
 }

@@ -19,11 +19,10 @@ TEST(Camera, WalkingAndStrafingFollowTheFrameRate)
 {
     // Each row: start (position, view), the step, the frame rate, and where
     // the position ends.
-    struct Case {
+    const struct {
         Camera start;
         bool strafe;
-        float speed;
-        float rate;
+        float speed, rate;
         Vector3 expected;
         const char* why;
     } cases[] = {
@@ -39,7 +38,7 @@ TEST(Camera, WalkingAndStrafingFollowTheFrameRate)
         {cameraAt(1, 2, 3, 1, 2, 3), false, 50, 60, {1, 2, 3}, "a camera looking at itself stays"},
         {cameraAt(1, 2, 3, 1, 2, 3), true, 50, 60, {1, 2, 3}, "and does not strafe into NaN"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Camera camera = c.start;
         if (c.strafe)
             strafeCamera(camera, c.speed, c.rate);
@@ -56,10 +55,7 @@ TEST(Camera, WalkingAndStrafingFollowTheFrameRate)
         EXPECT_FLOAT_EQ(camera.view.x, c.start.view.x + moved.x) << c.why;
         EXPECT_FLOAT_EQ(camera.view.z, c.start.view.z + moved.z) << c.why;
     }
-}
-
-TEST(Camera, RotateViewTurnsAboutTheVerticalAxis)
-{
+    // Turning is about the vertical axis through the position.
     Camera camera = cameraAt(10, 5, 10, 10, 7, 20);
     rotateView(camera, static_cast<float>(M_PI / 2));
     EXPECT_NEAR(camera.view.x, 0.0f, 1e-5f);

@@ -14,15 +14,6 @@ Matrix4 noTurn()
     return m;
 }
 
-Camera cameraAt(const Vector3& position)
-{
-    Camera camera;
-    camera.position = position;
-    camera.view = position + Vector3(0.0f, 1.0f, 30.0f);
-    camera.up = Vector3(0.0f, 1.0f, 0.0f);
-    return camera;
-}
-
 // A large wall triangle in the plane z = 0 facing +z, around the origin.
 Model3DS wallModel()
 {
@@ -44,69 +35,33 @@ Vector3 pushFor(const Model3DS& model, const Vector3& center, const Matrix4& tur
     return moved;
 }
 
-void expectVector(const Vector3& v, float x, float y, float z)
-{
-    EXPECT_NEAR(v.x, x, 1e-4f);
-    EXPECT_NEAR(v.y, y, 1e-4f);
-    EXPECT_NEAR(v.z, z, 1e-4f);
-}
-
 }  // namespace
 
-TEST(Collision, HelpersFollowTheirFormulas)
+TEST(Collision, LineAndAngleHelpersHandleTheirEdgeCases)
 {
-    EXPECT_FLOAT_EQ(planeDistance({0, 0, 1}, {3, 4, 5}), -5.0f);
-
-    float d = 0.0f;
-    EXPECT_EQ(classifySphere({0, 0, 10}, {0, 0, 1}, {0, 0, 0}, 15.0f, d), INTERSECTS);
-    EXPECT_FLOAT_EQ(d, 10.0f);
-    EXPECT_EQ(classifySphere({0, 0, 15}, {0, 0, 1}, {0, 0, 0}, 15.0f, d), FRONT);
-    EXPECT_FLOAT_EQ(d, 15.0f);
-    EXPECT_EQ(classifySphere({0, 0, -15}, {0, 0, 1}, {0, 0, 0}, 15.0f, d), BEHIND);
-    EXPECT_FLOAT_EQ(d, -15.0f);
-    EXPECT_EQ(BEHIND, 0);
-    EXPECT_EQ(INTERSECTS, 1);
-    EXPECT_EQ(FRONT, 2);
-
-    expectVector(getCollisionOffset({0, 0, 1}, 15.0f, 10.0f), 0, 0, 5);
-    expectVector(getCollisionOffset({0, 0, 1}, 15.0f, -10.0f), 0, 0, -5);
-    expectVector(getCollisionOffset({0, 0, 1}, 15.0f, 0.0f), 0, 0, -15);
-
-    // Beyond either end the nearest point is that end.
+    // Beyond either end the nearest point is that end; a segment of no
+    // length has no direction, its only point is the answer.
     expectVector(closestPointOnLine({0, 0, 0}, {10, 0, 0}, {-5, 3, 0}), 0, 0, 0);
     expectVector(closestPointOnLine({0, 0, 0}, {10, 0, 0}, {15, 3, 0}), 10, 0, 0);
     expectVector(closestPointOnLine({0, 0, 0}, {10, 0, 0}, {4, 3, 0}), 4, 0, 0);
-    // A segment of no length has no direction; its only point is the answer.
     expectVector(closestPointOnLine({2, 2, 2}, {2, 2, 2}, {4, 3, 0}), 2, 2, 2);
-
     EXPECT_NEAR(angleBetweenVectors({1, 0, 0}, {0, 1, 0}), M_PI / 2, 1e-6);
     EXPECT_NEAR(angleBetweenVectors({1, 0, 0}, {-1, 0, 0}), M_PI, 1e-6);
     EXPECT_EQ(angleBetweenVectors({0, 0, 0}, {0, 1, 0}), 0.0);
     EXPECT_EQ(angleBetweenVectors({0, 0, 0}, {0, 0, 0}), 0.0);
-
-    const Vector3 triangle[3] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}};
-    EXPECT_TRUE(insidePolygon({2, 2, 0}, triangle, 3));
-    EXPECT_FALSE(insidePolygon({8, 8, 0}, triangle, 3));
-    EXPECT_FALSE(insidePolygon({-1, 2, 0}, triangle, 3));
-
-    EXPECT_TRUE(edgeSphereCollision({5, -3, 0}, triangle, 3, 3.5f));
-    EXPECT_FALSE(edgeSphereCollision({5, -3, 0}, triangle, 3, 3.0f)) << "strictly less than the radius";
 }
 
 TEST(Collision, PushesOutAlongTheNormalByThePenetration)
 {
     const Model3DS wall = wallModel();
-    // 10 in front: out along N to 15 from the plane.
-    expectVector(pushFor(wall, {0, 0, 10}), 0, 0, 5);
-    // 10 behind: out to the back side.
-    expectVector(pushFor(wall, {0, 0, -10}), 0, 0, -5);
-    // On the plane: all the way to the back side.
-    expectVector(pushFor(wall, {0, 0, 0}), 0, 0, -15);
-    // At 15 or more the plane test says FRONT or BEHIND and nothing moves.
-    expectVector(pushFor(wall, {0, 0, 15}), 0, 0, 0);
-    expectVector(pushFor(wall, {0, 0, -15}), 0, 0, 0);
-    expectVector(pushFor(wall, {0, 0, 40}), 0, 0, 0);
-    // Far beside the triangle: the plane is touched but neither the foot nor an edge is near.
+    // Where the centre stands and how far it moves: 10 in front out along N
+    // to 15 from the plane, 10 behind out to the back side, on the plane all
+    // the way to the back side, at 15 or more nothing (the plane test says
+    // FRONT or BEHIND), far beside the triangle nothing (neither the foot nor
+    // an edge is near).
+    const float cases[][2] = {{10, 5}, {-10, -5}, {0, -15}, {15, 0}, {-15, 0}, {40, 0}};
+    for (const auto& c : cases)
+        expectVector(pushFor(wall, {0, 0, c[0]}), 0, 0, c[1]);
     expectVector(pushFor(wall, {300, 0, 5}), 0, 0, 0);
 }
 

@@ -6,18 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "world/camera.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
 
 namespace {
-
-void expectVector(const Vector3& v, float x, float y, float z)
-{
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-    EXPECT_FLOAT_EQ(v.z, z);
-}
 
 // Takes every pending message; true when one of them was the quit with code 0.
 bool drainQuit()
@@ -29,69 +21,35 @@ bool drainQuit()
     return quit;
 }
 
-std::string repeat(char c, size_t n)
-{
-    return std::string(n, c);
-}
-
 }  // namespace
 
-TEST(MapLines, PieceLineFillsItsSlot)
+TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
 {
     auto world = freshWorld();
     EXPECT_TRUE(handleMapLine(*world, "static Table third 10 0 20 seventh 0 90 0\n"));
-    ASSERT_EQ(world->pieceCount, 1);
-    const LevelPiece& table = world->pieces[0];
-    EXPECT_STREQ(table.name, "Table");
-    expectVector(table.position, 10, 0, 20);
-    expectVector(table.rotation, 0, 90, 0);
-    EXPECT_EQ(table.materialIndex, 0);
-    const PieceKind* kind = findPieceKind(table.name);
-    ASSERT_NE(kind, nullptr);
-    EXPECT_STREQ(kind->modelFile, "Data/Models/Static/Table.3DS");
-    EXPECT_EQ(kind->collisionModelFile, nullptr);
-    EXPECT_EQ(kind->isProp, 1);
-    EXPECT_EQ(world->bottleTotal, 0);
-    EXPECT_EQ(levelLights.lightCount, 0);
-
     // Fields that do not convert leave what the slot held (zero in a fresh one).
     EXPECT_TRUE(handleMapLine(*world, "Room Room03 x 1 2 oops 5 6 7"));
-    ASSERT_EQ(world->pieceCount, 2);
-    expectVector(world->pieces[1].position, 1, 2, 0);
-    expectVector(world->pieces[1].rotation, 0, 0, 0);
     EXPECT_TRUE(handleMapLine(*world, "Corridor"));
-    ASSERT_EQ(world->pieceCount, 3);
-    EXPECT_STREQ(world->pieces[2].name, "");
-}
-
-TEST(MapLines, MaterialTagsAndKindsComeFromTheName)
-{
-    auto world = freshWorld();
     handleMapLine(*world, "Room Room02mat05 x 0 0 0 y 0 0 0");
     handleMapLine(*world, "Room Room02mat09 x 0 0 0 y 0 0 0");
     handleMapLine(*world, "Room Room02 mat05 0 0 0 mat07 0 0 0");
     handleMapLine(*world, "static Stonemat03mat01 x 0 0 0 y 0 0 0");
-    ASSERT_EQ(world->pieceCount, 4);
-    EXPECT_EQ(world->pieces[0].materialIndex, 5);
-    EXPECT_EQ(world->pieces[1].materialIndex, 0);
-    EXPECT_EQ(world->pieces[2].materialIndex, 0) << "only the name is searched for the tag";
-    EXPECT_EQ(world->pieces[3].materialIndex, 1) << "tags are tried from mat01 upwards";
+    ASSERT_EQ(world->pieceCount, 7);
+    EXPECT_STREQ(world->pieces[0].name, "Table");
+    expectVector(world->pieces[0].position, 10, 0, 20);
+    expectVector(world->pieces[0].rotation, 0, 90, 0);
+    expectVector(world->pieces[1].position, 1, 2, 0);
+    expectVector(world->pieces[1].rotation, 0, 0, 0);
+    EXPECT_STREQ(world->pieces[2].name, "");
+    const int materials[7] = {0, 0, 0, 5, 0, 0, 1};  // only the name is searched, mat01 upwards
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(world->pieces[i].materialIndex, materials[i]) << world->pieces[i].name;
+    EXPECT_EQ(world->bottleTotal, 0);
+    EXPECT_EQ(levelLights.lightCount, 0);
 
-    const PieceKind* room = findPieceKind("Room02mat05");
-    ASSERT_NE(room, nullptr);
-    EXPECT_STREQ(room->keyword, "Room02");
-    EXPECT_EQ(room->isProp, 0);
-    EXPECT_STREQ(room->modelFile, "Data/Models/Level/Room02.3DS");
-    EXPECT_STREQ(room->collisionModelFile, "Data/Models/Level/Collision Models/Room02 Coll.3DS");
-
+    // Kinds are found by the first table row the name contains.
+    EXPECT_STREQ(findPieceKind("Room02mat05")->keyword, "Room02");
     EXPECT_STREQ(findPieceKind("xRoom01CorridorEnd")->keyword, "CorridorEnd") << "the earlier row wins";
-    EXPECT_STREQ(findPieceKind("CrossroadAll")->modelFile, "Data/Models/Level/Crossroad.3DS");
-    EXPECT_STREQ(findPieceKind("CorridorDown")->collisionModelFile,
-                 "Data/Models/Level/Collision Models/Corridor Down Coll.3DS");
-    EXPECT_STREQ(findPieceKind("Gorvik")->modelFile, "Data/Models/Gorvik.3DS");
-    EXPECT_EQ(findPieceKind("Campfire")->hazardDamage, 3);
-    EXPECT_EQ(findPieceKind("Pile")->hazardDamage, 2);
-    EXPECT_EQ(findPieceKind("Gorvik")->isCollectible, 1);
     EXPECT_STREQ(findPieceKind("TableGorvik")->keyword, "Table");
     EXPECT_EQ(findPieceKind("Hall"), nullptr);
 }
@@ -100,27 +58,21 @@ TEST(MapLines, TheFourTestsAreIndependent)
 {
     auto world = freshWorld();
     handleMapLine(*world, "static Gorvik x 5 0 5 y 0 0 0");
-    EXPECT_EQ(world->pieceCount, 1);
     EXPECT_EQ(world->bottleTotal, 1);
-
     // A light line naming a bottle counts one that can never be collected.
     handleMapLine(*world, "Light Gorvik x 5 6 7 y 1 2 3");
     EXPECT_EQ(world->pieceCount, 1);
     EXPECT_EQ(world->bottleTotal, 2);
     ASSERT_EQ(levelLights.lightCount, 1);
     expectVector(levelLights.lightPositions[0], 5, 6, 7);
-
     handleMapLine(*world, "PlayerStart a b 1 2 3 c 4 5 6");
     expectVector(world->playerStart, 1, 2, 3);
-    EXPECT_EQ(world->pieceCount, 1);
-
     // Case matters, and a line with no keyword does nothing.
     handleMapLine(*world, "STATIC table x 1 1 1 y 0 0 0");
     handleMapLine(*world, "light x y 1 1 1");
     handleMapLine(*world, "");
     EXPECT_EQ(world->pieceCount, 1);
     EXPECT_EQ(levelLights.lightCount, 1);
-
     // A torch whose line also says Light places a piece and a light.
     handleMapLine(*world, "static TorchLight x 9 8 7 y 0 0 0");
     EXPECT_EQ(world->pieceCount, 2);
@@ -131,33 +83,24 @@ TEST(MapLines, TheFourTestsAreIndependent)
 TEST(MapLines, LongWordsAreCutWithoutShiftingFields)
 {
     auto world = freshWorld();
-    const std::string line = "static " + repeat('N', 100) + " " + repeat('w', 70) + " 1 2 3 " + repeat('v', 60) +
-                             " 4 5 6";
-    ASSERT_LE(line.size(), 254u);
-    handleMapLine(*world, line.c_str());
-    ASSERT_EQ(world->pieceCount, 1);
-    EXPECT_EQ(std::string(world->pieces[0].name), repeat('N', 100));
+    const std::string N(100, 'N');
+    handleMapLine(*world, ("static " + N + " " + std::string(70, 'w') + " 1 2 3 " + std::string(60, 'v') + " 4 5 6").c_str());
+    // A 70-character kind word: cut, and the name is still the second word.
+    handleMapLine(*world, (std::string(64, 's') + "static Chair x 7 8 9 y 1 1 1").c_str());
+    // One word filling the whole 254-character buffer: dropped, no name.
+    handleMapLine(*world, ("static" + std::string(248, 'R')).c_str());
+    handleMapLine(*world, ("x " + std::string(248, 'R') + "Room").c_str());
+    // Handed a name longer than its slot, the parser cuts it at 254.
+    handleMapLine(*world, ("Room " + std::string(300, 'R') + " third 1 2 3").c_str());
+    ASSERT_EQ(world->pieceCount, 5);
+    EXPECT_EQ(std::string(world->pieces[0].name), N);
     expectVector(world->pieces[0].position, 1, 2, 3);
     expectVector(world->pieces[0].rotation, 4, 5, 6);
-
-    // A 70-character kind word: cut, and the name is still the second word.
-    handleMapLine(*world, (repeat('s', 64) + "static Chair x 7 8 9 y 1 1 1").c_str());
-    ASSERT_EQ(world->pieceCount, 2);
     EXPECT_STREQ(world->pieces[1].name, "Chair");
     expectVector(world->pieces[1].position, 7, 8, 9);
-
-    // One word filling the whole 254-character buffer: dropped, no name.
-    handleMapLine(*world, ("static" + repeat('R', 248)).c_str());
-    ASSERT_EQ(world->pieceCount, 3);
     EXPECT_STREQ(world->pieces[2].name, "");
-    handleMapLine(*world, ("x " + repeat('R', 248) + "Room").c_str());
-    ASSERT_EQ(world->pieceCount, 4);
     EXPECT_EQ(std::strlen(world->pieces[3].name), 252u);
-
-    // Handed a name longer than its slot, the parser cuts it at 254.
-    handleMapLine(*world, ("Room " + repeat('R', 300) + " third 1 2 3").c_str());
-    ASSERT_EQ(world->pieceCount, 5);
-    EXPECT_EQ(std::string(world->pieces[4].name), repeat('R', 254));
+    EXPECT_EQ(std::string(world->pieces[4].name), std::string(254, 'R'));
     expectVector(world->pieces[4].position, 1, 2, 3);
 }
 
@@ -169,13 +112,11 @@ TEST(MapLines, PiecesAndLightsBeyondTheTablesAreIgnored)
     EXPECT_FALSE(handleMapLine(*world, "static Gorvik x 2 2 2 y 0 0 0"));
     EXPECT_EQ(world->pieceCount, maxPieces);
     EXPECT_EQ(world->bottleTotal, 0) << "a bottle that was not placed is not counted";
-
     for (int i = 0; i < maxLights; ++i)
         ASSERT_TRUE(handleMapLine(*world, "Light a b 1 2 3"));
     EXPECT_FALSE(handleMapLine(*world, "Light a b 4 5 6"));
     EXPECT_EQ(levelLights.lightCount, maxLights);
     expectVector(levelLights.lightPositions[maxLights - 1], 1, 2, 3);
-
     // Past both limits a light line can still count a bottle and move the start.
     EXPECT_FALSE(handleMapLine(*world, "Light Gorvik PlayerStart 3 3 3"));
     EXPECT_EQ(world->bottleTotal, 1);
@@ -206,56 +147,38 @@ TEST_F(LevelFile, MissingMapIsToldAndEndsTheGame)
 {
     auto world = freshWorld();
     world->loadLevel("Data/Maps/Map.txt");
-    ASSERT_EQ(boxes.boxes().size(), 1u) << "nothing else is loaded";
-    EXPECT_EQ(boxes.boxes()[0].text, "Map file doesn't exist");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Error");
-    EXPECT_EQ(boxes.boxes()[0].type, unsigned(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(boxes.boxes()[0].owner, BoxOwner::None);
+    expectBoxes(boxes, {{"Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None}});
     EXPECT_TRUE(drainQuit());
     EXPECT_EQ(world->hitPoints, 0);
 }
 
-TEST_F(LevelFile, TrailingNewlineMakesNoDifference)
+TEST_F(LevelFile, LoadsPiecesLightsAndStartWithOrWithoutTrailingNewline)
 {
     const std::string text = "PlayerStart a b 5 6 7 c 0 0 0\nRoom Hall x 1 2 3 y 0 45 0\nLight a b 10 20 30\n"
                              "Light a b 40 50 60";
-    auto without = load(text);
-    const int lightsWithout = levelLights.lightCount;
-    const Vector3 lastLight = levelLights.lightPositions[1];
-    auto with = load(text + "\n");
-    EXPECT_EQ(without->pieceCount, 1);
-    EXPECT_EQ(with->pieceCount, 1);
-    EXPECT_EQ(lightsWithout, 2);
-    EXPECT_EQ(levelLights.lightCount, 2);
-    expectVector(lastLight, 40, 50, 60);
-    expectVector(levelLights.lightPositions[1], 40, 50, 60);
-
-    // A name matching no kind: a level piece without geometry, but armed.
-    const LevelPiece& hall = with->pieces[0];
-    EXPECT_STREQ(hall.name, "Hall");
-    EXPECT_EQ(hall.isProp, 0);
-    EXPECT_TRUE(hall.model.objects.empty());
-    EXPECT_EQ(hall.model.displayList, 0u);
-    EXPECT_EQ(hall.active, 1);
-    EXPECT_EQ(with->hitPoints, 1000);
-    EXPECT_EQ(with->levelComplete, 0);
-
-    expectVector(playerCamera.position, 5, 6, 7);
-    expectVector(playerCamera.view, 5, 7, 37);
-    expectVector(playerCamera.up, 0, 1, 0);
-
-    // The nine materials are looked for in their order.
-    std::vector<std::string> materialBoxes;
-    for (const MessageBoxRequest& box : boxes.boxes())
-        if (box.text == "Cannot find map file")
-            materialBoxes.push_back(box.text);
-    EXPECT_EQ(materialBoxes.size(), 18u);
-}
-
-TEST_F(LevelFile, NoPlayerStartStartsAtTheOrigin)
-{
+    for (const std::string& map : {text, text + "\n"}) {
+        boxes.clear();
+        auto world = load(map);
+        EXPECT_EQ(world->pieceCount, 1);
+        ASSERT_EQ(levelLights.lightCount, 2);
+        expectVector(levelLights.lightPositions[1], 40, 50, 60);
+        // A name matching no kind: a level piece without geometry, but armed.
+        const LevelPiece& hall = world->pieces[0];
+        EXPECT_EQ(hall.isProp, 0);
+        EXPECT_TRUE(hall.model.objects.empty());
+        EXPECT_EQ(hall.active, 1);
+        EXPECT_EQ(world->hitPoints, 1000);
+        EXPECT_EQ(world->levelComplete, 0);
+        expectVector(playerCamera.position, 5, 6, 7);
+        expectVector(playerCamera.view, 5, 7, 37);
+        // Each of the nine materials misses its file, then the glow picture.
+        EXPECT_EQ(boxes.boxes().size(), 10u) << ::testing::PrintToString(boxes.texts());
+        for (size_t b = 0; b < boxes.boxes().size(); ++b)
+            EXPECT_EQ(boxes.boxes()[b].text, b < 9 ? "Cannot find map file" : "Can't load tga Image File");
+    }
+    // Without a start line the camera starts at the origin.
     positionCamera(playerCamera, 9, 9, 9, 9, 9, 9, 9, 9, 9);
-    auto world = load("Room Hall x 1 2 3 y 0 0 0\n");
+    load("Room Hall x 1 2 3 y 0 0 0\n");
     expectVector(playerCamera.position, 0, 0, 0);
     expectVector(playerCamera.view, 0, 1, 30);
     expectVector(playerCamera.up, 0, 1, 0);
@@ -268,21 +191,15 @@ TEST_F(LevelFile, LimitsAreToldOnce)
         text += "Room Hall x 1 1 1 y 0 0 0\n";
     for (int i = 0; i < maxLights + 3; ++i)
         text += "Light a b 1 1 1\n";
-    // A line longer than the buffer arrives in pieces, each a line of its own.
-    text += "Room Hall x 1 1 1 y 0 0 0" + repeat(' ', 240) + "Light a b 1 1 1\n";
     auto world = load(text);
     EXPECT_EQ(world->pieceCount, maxPieces);
     EXPECT_EQ(levelLights.lightCount, maxLights);
-    int warnings = 0;
-    for (const MessageBoxRequest& box : boxes.boxes()) {
-        if (box.caption != "Warning")
-            continue;
-        ++warnings;
-        EXPECT_EQ(box.text,
-                  "The map places more than 1024 pieces or more than 255 lights; the extra lines are ignored.");
-        EXPECT_EQ(box.type, unsigned(MB_OK | MB_ICONWARNING));
-    }
-    EXPECT_EQ(warnings, 1);
+    // The nine missing materials and the glow are told as usual, the limits once.
+    ASSERT_EQ(boxes.boxes().size(), 11u) << ::testing::PrintToString(boxes.texts());
+    const MessageBoxRequest& warning = boxes.boxes()[0];
+    EXPECT_EQ(warning.text, "The map places more than 1024 pieces or more than 255 lights; the extra lines are ignored.");
+    EXPECT_EQ(warning.caption, "Warning");
+    EXPECT_EQ(warning.type, unsigned(MB_OK | MB_ICONWARNING));
 }
 
 TEST_F(LevelFile, PieceModelsLoadByKind)
@@ -296,36 +213,20 @@ TEST_F(LevelFile, PieceModelsLoadByKind)
     handleMapLine(*world, "Room Hall x 0 0 0 y 0 0 0");
     for (int i = 0; i < world->pieceCount; ++i)
         loadPieceModels(world->pieces[i]);
-
     const LevelPiece& crate = world->pieces[0];
-    EXPECT_EQ(crate.isProp, 1);
     ASSERT_EQ(crate.model.boxes.size(), 1u);
     EXPECT_FLOAT_EQ(crate.model.boxes[0].minX, -2.5f);
     EXPECT_FLOAT_EQ(crate.model.boxes[0].maxX, 12.5f);
     EXPECT_TRUE(crate.collisionModel.objects.empty());
-
     // Level pieces narrow their boxes by 5 and read their collision model too.
     const LevelPiece& room = world->pieces[1];
-    EXPECT_EQ(room.isProp, 0);
     ASSERT_EQ(room.model.boxes.size(), 1u);
     EXPECT_FLOAT_EQ(room.model.boxes[0].minX, -45.0f);
     EXPECT_FLOAT_EQ(room.model.boxes[0].maxX, 45.0f);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text,
-              "Unable to find the file: Data/Models/Level/Collision Models/Room02 Coll.3DS!");
-
+    expectBoxes(boxes, {{"Unable to find the file: Data/Models/Level/Collision Models/Room02 Coll.3DS!", "Error", MB_OK}});
     // No kind: nothing is read.
     EXPECT_TRUE(world->pieces[2].model.objects.empty());
     EXPECT_TRUE(world->pieces[2].model.boxes.empty());
-}
-
-TEST_F(LevelFile, OverlongLineIsReadInPieces)
-{
-    // 254 characters end the first piece; the rest is a line of its own.
-    auto world = load("Room Hall x 1 2 3 y 0 0 0" + repeat(' ', 229) + "Light a b 7 8 9\n");
-    EXPECT_EQ(world->pieceCount, 1);
-    ASSERT_EQ(levelLights.lightCount, 1);
-    expectVector(levelLights.lightPositions[0], 7, 8, 9);
 }
 
 TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)

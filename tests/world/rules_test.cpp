@@ -1,71 +1,43 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "world/camera.h"
 #include "tests/world/world_fixtures.h"
 
 namespace {
 
-void expectVector(const Vector3& v, float x, float y, float z)
+// A box of the given half sizes about the origin.
+ObjectBox box(float hx, float hy, float hz)
 {
-    EXPECT_NEAR(v.x, x, 1e-4f);
-    EXPECT_NEAR(v.y, y, 1e-4f);
-    EXPECT_NEAR(v.z, z, 1e-4f);
+    ObjectBox b;
+    b.maxX = hx, b.maxY = hy, b.maxZ = hz;
+    b.minX = -hx, b.minY = -hy, b.minZ = -hz;
+    return b;
 }
 
-Camera cameraAt(const Vector3& position)
+// A fresh world at full health.
+std::unique_ptr<World> healthyWorld()
 {
-    Camera camera;
-    positionCamera(camera, position.x, position.y, position.z, position.x, position.y + 1.0f, position.z + 30.0f,
-                   0.0f, 1.0f, 0.0f);
-    return camera;
-}
-
-// Places a piece of a known kind by hand, as loading would leave it.
-LevelPiece& place(World& world, const char* name, const Vector3& position, uint8_t isProp = 1)
-{
-    LevelPiece& piece = world.pieces[world.pieceCount++];
-    std::strncpy(piece.name, name, sizeof piece.name - 1);
-    piece.position = position;
-    const PieceKind* kind = findPieceKind(name);
-    piece.isProp = kind ? kind->isProp : isProp;
-    piece.isCollectible = kind ? kind->isCollectible : 0;
-    piece.hazardDamage = kind ? kind->hazardDamage : 0;
-    piece.active = 1;
-    return piece;
-}
-
-ObjectBox cube(float half)
-{
-    ObjectBox box;
-    box.maxX = box.maxY = box.maxZ = half;
-    box.minX = box.minY = box.minZ = -half;
-    return box;
+    auto world = freshWorld();
+    world->hitPoints = 1000;
+    return world;
 }
 
 // The rules of one frame in the order the passes apply them: the logic pass
 // (collision, pickups, completion, end rules), then two scene passes (each
-// piece's contact rules if it is drawn, end rules). Visibility stays as the
-// test set it. Returns the pass (1 logic, 2 and 3 scene) in which a reset
-// happened, 0 for none.
+// drawn piece's contact rules, end rules). Returns the pass (1 logic, 2 and 3
+// scene) in which a reset happened, 0 for none.
 int runFrame(World& world, Camera& camera)
 {
     int resetPass = 0;
-    auto endPass = [&](int pass) {
-        if (world.hitPoints < 0)
-            resetPass = pass;
-        endOfPassRules(world, camera);
-    };
     collideWithNearestPiece(world, camera);
     collectBottles(world, camera);
     checkLevelComplete(world);
-    endPass(1);
-    for (int pass = 2; pass <= 3; ++pass) {
-        for (int i = 0; i < world.pieceCount; ++i)
+    for (int pass = 1; pass <= 3; ++pass) {
+        for (int i = 0; pass > 1 && i < world.pieceCount; ++i)
             if (pieceDrawn(world.pieces[i]))
                 propContact(world, world.pieces[i], camera);
-        endPass(pass);
+        if (world.hitPoints < 0)
+            resetPass = pass;
+        endOfPassRules(world, camera);
     }
     return resetPass;
 }
@@ -74,20 +46,15 @@ int runFrame(World& world, Camera& camera)
 
 TEST(GameRules, CampfireKillsInTheSecondScenePassOfFrame167)
 {
-    auto world = freshWorld();
-    world->hitPoints = 1000;
+    auto world = healthyWorld();
     world->bottleTotal = 1;
     world->playerStart = Vector3(500, 0, 0);
-    LevelPiece& fire = place(*world, "Campfire", {0, 0, 0});
-    fire.visible = 1;
+    place(*world, "Campfire", {0, 0, 0}).visible = 1;
     Camera camera = cameraAt({10, 0, 0});
-
-    int frame = 0;
-    int resetPass = 0;
+    int frame = 0, resetPass = 0;
     while (resetPass == 0 && frame < 1000) {
-        ++frame;
         resetPass = runFrame(*world, camera);
-        if (frame == 166) {
+        if (++frame == 166) {
             EXPECT_EQ(world->hitPoints, 4);
         }
     }
@@ -96,72 +63,69 @@ TEST(GameRules, CampfireKillsInTheSecondScenePassOfFrame167)
     EXPECT_EQ(world->hitPoints, 1000);
     expectVector(camera.position, 500, 0, 0);
     expectVector(camera.view, 500, 1, 30);
-
     // At exactly 30 units the fire does no harm.
     camera = cameraAt({30, 0, 0});
     runFrame(*world, camera);
     EXPECT_EQ(world->hitPoints, 1000);
 }
 
-TEST(GameRules, HiddenPropsNeitherHurtNorPush)
+TEST(GameRules, HiddenPropsNeitherHurtNorPushAndBoxlessOnesOnlyHurt)
 {
-    auto world = freshWorld();
-    world->hitPoints = 1000;
+    auto world = healthyWorld();
     LevelPiece& pile = place(*world, "Pile", {0, 0, 0});
-    pile.model.boxes.push_back(cube(50));
-    pile.visible = 0;
+    pile.model.boxes.push_back(box(50, 50, 50));
     Camera camera = cameraAt({1, 0, 0});
     runFrame(*world, camera);
     EXPECT_EQ(world->hitPoints, 1000);
     expectVector(camera.position, 1, 0, 0);
-    EXPECT_FALSE(pieceDrawn(pile));
-
     // Visible, the same pile pushes 2.5 and hurts 2 in each scene pass.
     pile.visible = 1;
     runFrame(*world, camera);
     EXPECT_EQ(world->hitPoints, 996);
     expectVector(camera.position, 6, 0, 0);
+
+    // A prop whose model failed to load has no box: no push, but its hazard
+    // still acts. Standing exactly on a prop's origin inside its box there is
+    // no direction to push along, and the camera must not turn into NaNs.
+    LevelPiece& fire = place(*world, "Campfire", {100, 0, 0});
+    fire.visible = 1;
+    camera = cameraAt({100, 0, 0});
+    propContact(*world, fire, camera);
+    expectVector(camera.position, 100, 0, 0);
+    EXPECT_EQ(world->hitPoints, 993);
+    fire.model.boxes.push_back(box(5, 5, 5));
+    propContact(*world, fire, camera);
+    expectVector(camera.position, 100, 0, 0);
+    expectVector(camera.view, 100, 1, 30);
 }
 
-TEST(GameRules, BottlesArePickedUpWithin20EvenWhenHidden)
+TEST(GameRules, BottlesArePickedUpWithin20EvenWhenHiddenAndOnlyOnce)
 {
     auto world = freshWorld();
     world->hitPoints = 950;
     world->bottleTotal = 2;
     LevelPiece& nearBottle = place(*world, "Gorvik", {0, 0, 19.9f});
     LevelPiece& farBottle = place(*world, "Gorvik", {0, 0, -20.0f});
-    nearBottle.visible = 0;
     Camera camera = cameraAt({0, 0, 0});
-
+    collectBottles(*world, camera);
     collectBottles(*world, camera);
     EXPECT_EQ(levelRecord.bottlesCollected, 1);
-    EXPECT_EQ(nearBottle.isCollectible, 0);
-    EXPECT_EQ(nearBottle.active, 0);
+    EXPECT_EQ(nearBottle.isCollectible + nearBottle.active, 0);
     EXPECT_EQ(farBottle.isCollectible, 1) << "exactly 20 away is not near enough";
     EXPECT_EQ(world->hitPoints, 1050);
     checkLevelComplete(*world);
     EXPECT_EQ(world->levelComplete, 0);
     endOfPassRules(*world, camera);
-    EXPECT_EQ(world->hitPoints, 1000);
-
-    // Taken once only.
-    collectBottles(*world, camera);
-    EXPECT_EQ(levelRecord.bottlesCollected, 1);
-
+    EXPECT_EQ(world->hitPoints, 1000) << "capped at the end of the pass";
     camera = cameraAt({0, 0, -5});
     collectBottles(*world, camera);
     checkLevelComplete(*world);
     EXPECT_EQ(levelRecord.bottlesCollected, 2);
     EXPECT_EQ(world->levelComplete, 1);
-}
-
-TEST(GameRules, ALevelWithoutBottlesIsCompleteAtOnce)
-{
-    auto world = freshWorld();
-    world->hitPoints = 1000;
-    Camera camera = cameraAt({0, 0, 0});
-    runFrame(*world, camera);
-    EXPECT_EQ(world->levelComplete, 1);
+    // A level without bottles is complete at once.
+    auto empty = freshWorld();
+    checkLevelComplete(*empty);
+    EXPECT_EQ(empty->levelComplete, 1);
 }
 
 TEST(GameRules, MinusOneResetsTheGame)
@@ -171,8 +135,7 @@ TEST(GameRules, MinusOneResetsTheGame)
     world->bottleTotal = 2;
     world->levelComplete = 1;
     LevelPiece& bottle = place(*world, "Gorvik", {100, 0, 0});
-    bottle.isCollectible = 0;
-    bottle.active = 0;
+    bottle.isCollectible = bottle.active = 0;
     // Loaded as a table, but the reset only looks for the bottle's name.
     LevelPiece& table = place(*world, "TableGorvik", {200, 0, 0});
     EXPECT_EQ(table.isCollectible, 0);
@@ -180,26 +143,19 @@ TEST(GameRules, MinusOneResetsTheGame)
     crate.active = 0;
     levelRecord.bottlesCollected = 1;
     Camera camera = cameraAt({50, 50, 50});
-
-    world->hitPoints = 0;
     endOfPassRules(*world, camera);
     EXPECT_EQ(world->hitPoints, 0) << "0 hit points is still alive";
     EXPECT_EQ(levelRecord.bottlesCollected, 1);
-
     world->hitPoints = -1;
     endOfPassRules(*world, camera);
     EXPECT_EQ(world->hitPoints, 1000);
     EXPECT_EQ(levelRecord.bottlesCollected, 0);
-    EXPECT_EQ(bottle.isCollectible, 1);
-    EXPECT_EQ(bottle.active, 1);
-    EXPECT_EQ(table.isCollectible, 1);
-    EXPECT_EQ(table.active, 1);
+    EXPECT_TRUE(bottle.isCollectible && bottle.active && table.isCollectible && table.active);
     EXPECT_EQ(crate.active, 0);
     EXPECT_EQ(world->levelComplete, 1) << "the reset leaves the completion flag";
     expectVector(camera.position, 1, 2, 3);
     expectVector(camera.view, 1, 3, 33);
     expectVector(camera.up, 0, 1, 0);
-
     // The table now counts as a bottle that can be picked up.
     camera = cameraAt({200, 0, 5});
     collectBottles(*world, camera);
@@ -209,13 +165,11 @@ TEST(GameRules, MinusOneResetsTheGame)
 
 TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
 {
-    auto world = freshWorld();
-    world->hitPoints = 1000;
+    auto world = healthyWorld();
     // A collected bottle still pushes: not drawn, but visible.
     LevelPiece& bottle = place(*world, "Gorvik", {0, 0, 0});
-    bottle.model.boxes.push_back(cube(5));
-    bottle.isCollectible = 0;
-    bottle.active = 0;
+    bottle.model.boxes.push_back(box(5, 5, 5));
+    bottle.isCollectible = bottle.active = 0;
     bottle.visible = 1;
     Camera camera = cameraAt({0, 1, 0});
     propContact(*world, bottle, camera);
@@ -224,19 +178,13 @@ TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
     expectVector(camera.view, 0, 2 + 2.5f, 30);
     propContact(*world, bottle, camera);
     expectVector(camera.position, 0, 6, 0);
-    propContact(*world, bottle, camera);
-    // Outside the box nothing moves.
+    propContact(*world, bottle, camera);  // outside the box nothing moves
     expectVector(camera.position, 0, 6, 0);
 
     // A long thin box turned 90 degrees about Y: the camera is tested in the
-    // prop's own coordinates.
+    // prop's own coordinates; only box 0 counts.
     LevelPiece& fence = place(*world, "Fence", {100, 0, 0});
-    ObjectBox thin;
-    thin.maxX = 20;
-    thin.minX = -20;
-    thin.maxY = thin.maxZ = 2;
-    thin.minY = thin.minZ = -2;
-    fence.model.boxes.push_back(thin);
+    fence.model.boxes.push_back(box(20, 2, 2));
     fence.visible = 1;
     camera = cameraAt({100, 0, 10});
     propContact(*world, fence, camera);
@@ -244,31 +192,16 @@ TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
     fence.rotation.y = 90.0f;
     propContact(*world, fence, camera);
     expectVector(camera.position, 100, 0, 12.5f);
-    // Only box 0 counts.
-    fence.model.boxes.insert(fence.model.boxes.begin(), cube(0.5f));
+    fence.model.boxes.insert(fence.model.boxes.begin(), box(0.5f, 0.5f, 0.5f));
     camera = cameraAt({100, 0, 10});
     propContact(*world, fence, camera);
     expectVector(camera.position, 100, 0, 10);
-}
 
-TEST(GameRules, PropsWithoutGeometryAreSafe)
-{
-    auto world = freshWorld();
-    world->hitPoints = 1000;
-    // A prop whose model failed to load has no box: no push, but its hazard still acts.
-    LevelPiece& fire = place(*world, "Campfire", {0, 0, 0});
-    fire.visible = 1;
-    Camera camera = cameraAt({0, 0, 0});
-    propContact(*world, fire, camera);
-    expectVector(camera.position, 0, 0, 0);
-    EXPECT_EQ(world->hitPoints, 997);
-
-    // Standing exactly on a prop's origin inside its box: no direction to
-    // push along, and the camera must not turn into NaNs.
-    fire.model.boxes.push_back(cube(5));
-    propContact(*world, fire, camera);
-    expectVector(camera.position, 0, 0, 0);
-    expectVector(camera.view, 0, 1, 30);
+    // The box includes its faces.
+    EXPECT_TRUE(pointInBox({5, -5, 5}, box(5, 5, 5)));
+    EXPECT_FALSE(pointInBox({5.001f, 0, 0}, box(5, 5, 5)));
+    EXPECT_FALSE(pointInBox({0, -5.001f, 0}, box(5, 5, 5)));
+    EXPECT_FALSE(pointInBox({0, 0, 6}, box(5, 5, 5)));
 }
 
 TEST(GameRules, NearestSearches)
@@ -285,7 +218,8 @@ TEST(GameRules, NearestSearches)
     EXPECT_EQ(nearestLevelPiece(*world, {0, 0, -20}), 1) << "the earlier piece wins a tie";
     EXPECT_EQ(nearestLevelPiece(*world, {0, 0, 2e7f}), -1) << "nothing nearer than the start distance";
 
-    // No lights: lit from above the piece itself.
+    // No lights: lit from above the piece itself. Farther than the start
+    // distance from every light: the first one.
     expectVector(lightForPiece({3, 4, 5}), 3, 104, 5);
     levelLights.lightPositions[0] = Vector3(10, 0, 0);
     levelLights.lightPositions[1] = Vector3(-10, 0, 0);
@@ -294,7 +228,6 @@ TEST(GameRules, NearestSearches)
     expectVector(lightForPiece({0, 0, 0}), 10, 0, 0);
     expectVector(lightForPiece({0, 0, 40}), 0, 0, 50);
     expectVector(lightForPiece({-9, 0, 0}), -10, 0, 0);
-    // Farther than the start distance from every light: the first one.
     expectVector(lightForPiece({0, 0, 3e7f}), 10, 0, 0);
 }
 
@@ -302,35 +235,20 @@ TEST(GameRules, CollisionUsesTheNearestLevelPieceTurned)
 {
     auto world = freshWorld();
     // A wall in the plane z = 0 facing +z, placed at (100, 0, 0) and turned
-    // 90 degrees: it faces +x there.
-    LevelPiece& wall = place(*world, "Room01", {100, 0, 0});
-    wall.model = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
-    wall.rotation.y = 90.0f;
-    LevelPiece& distant = place(*world, "Room02", {1000, 0, 0});
-    distant.model = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
-    // A prop nearer than the wall is not collided with.
-    LevelPiece& crate = place(*world, "Crate", {110, 0, 0});
-    crate.model = wall.model;
-
+    // 90 degrees: it faces +x there. A prop nearer than it is not collided with.
+    const Model3DS wall = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
+    place(*world, "Room01", {100, 0, 0}).model = wall;
+    world->pieces[0].rotation.y = 90.0f;
+    place(*world, "Room02", {1000, 0, 0}).model = wall;
+    place(*world, "Crate", {110, 0, 0}).model = wall;
     Camera camera = cameraAt({110, 0, 0});
     collideWithNearestPiece(*world, camera);
     expectVector(camera.position, 115, 0, 0);
     expectVector(camera.view, 115, 1, 30);
-
     // Without level pieces the collision is skipped.
     auto props = freshWorld();
-    place(*props, "Crate", {0, 0, 0}).model = wall.model;
+    place(*props, "Crate", {0, 0, 0}).model = wall;
     camera = cameraAt({0, 0, 10});
     collideWithNearestPiece(*props, camera);
     expectVector(camera.position, 0, 0, 10);
-}
-
-TEST(GameRules, PointInBoxIncludesItsFaces)
-{
-    const ObjectBox box = cube(5);
-    EXPECT_TRUE(pointInBox({5, -5, 5}, box));
-    EXPECT_TRUE(pointInBox({0, 0, 0}, box));
-    EXPECT_FALSE(pointInBox({5.001f, 0, 0}, box));
-    EXPECT_FALSE(pointInBox({0, -5.001f, 0}, box));
-    EXPECT_FALSE(pointInBox({0, 0, 6}, box));
 }

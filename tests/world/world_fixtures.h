@@ -1,14 +1,18 @@
-// Builders shared by the world tests: fresh worlds, models made of triangles
-// given in drawing coordinates, and closed boxes with inward-facing walls
-// written as 3DS files.
+// Builders shared by the world tests: fresh worlds, cameras, models made of
+// triangles given in drawing coordinates, and closed boxes with inward- or
+// outward-facing walls written as 3DS files.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "assets/model3ds.h"
 #include "assets/writers.h"
+#include "world/camera.h"
 #include "world/scene.h"
 #include "world/world.h"
 
@@ -21,6 +25,36 @@ inline std::unique_ptr<World> freshWorld()
         light = Vector3();
     levelRecord.bottlesCollected = 0;
     return std::make_unique<World>();
+}
+
+inline void expectVector(const Vector3& v, float x, float y, float z)
+{
+    EXPECT_NEAR(v.x, x, 1e-4f);
+    EXPECT_NEAR(v.y, y, 1e-4f);
+    EXPECT_NEAR(v.z, z, 1e-4f);
+}
+
+// A camera at position looking along +z, a little up, as a reset leaves it.
+inline Camera cameraAt(const Vector3& p)
+{
+    Camera camera;
+    positionCamera(camera, p.x, p.y, p.z, p.x, p.y + 1.0f, p.z + 30.0f, 0.0f, 1.0f, 0.0f);
+    return camera;
+}
+
+// Places a piece of a known kind by hand, as loading would leave it; a name
+// of no kind is a level piece unless isProp says otherwise.
+inline LevelPiece& place(World& world, const char* name, const Vector3& position, uint8_t isProp = 0)
+{
+    LevelPiece& piece = world.pieces[world.pieceCount++];
+    std::strncpy(piece.name, name, sizeof piece.name - 1);
+    piece.position = position;
+    const PieceKind* kind = findPieceKind(name);
+    piece.isProp = kind ? kind->isProp : isProp;
+    piece.isCollectible = kind ? kind->isCollectible : 0;
+    piece.hazardDamage = kind ? kind->hazardDamage : 0;
+    piece.active = 1;
+    return piece;
 }
 
 // Drawing axes (y up) to the file's axes (z up): the inverse of (x, z, -y).
@@ -46,20 +80,12 @@ inline MeshObject trianglesMesh(const std::vector<Vector3>& corners, const std::
     return mesh;
 }
 
-// The same triangles as a loaded model: vertices in file axes with smooth
-// normals from the loader's own computation.
+// The same triangles as the loader reads them from a 3DS file.
 inline Model3DS trianglesModel(const std::vector<Vector3>& corners)
 {
-    const MeshObject mesh = trianglesMesh(corners);
+    const std::string bytes = write3ds({trianglesMesh(corners)});
     Model3DS model;
-    Object3DS object;
-    object.vertices = mesh.vertices;
-    object.faces = mesh.faces;
-    object.vertexCount = static_cast<int32_t>(object.vertices.size());
-    object.faceCount = static_cast<int32_t>(object.faces.size());
-    computeNormals(object);
-    model.objects.push_back(object);
-    model.objectCount = 1;
+    model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test");
     return model;
 }
 

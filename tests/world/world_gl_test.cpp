@@ -22,23 +22,14 @@ namespace {
 
 constexpr int side = 256;
 
-// A model from triangles, compiled without colours so it draws in the
-// current colour, and boxed like a prop.
-void buildModel(Model3DS& model, const std::vector<Vector3>& corners)
+// A piece whose model is these triangles, compiled without colours so it
+// draws in the current colour, and boxed like a prop.
+LevelPiece& addModel(World& world, const char* name, const Vector3& position, const std::vector<Vector3>& corners)
 {
-    const std::string bytes = trianglesFile(corners);
-    model.loadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test");
-    buildDisplayList(model, 1.0f, false);
-    model.computeObjectBoxes(2.5f);
-}
-
-LevelPiece& addPiece(World& world, const char* name, const Vector3& position, uint8_t isProp)
-{
-    LevelPiece& piece = world.pieces[world.pieceCount++];
-    std::strncpy(piece.name, name, sizeof piece.name - 1);
-    piece.position = position;
-    piece.isProp = isProp;
-    piece.active = 1;
+    LevelPiece& piece = place(world, name, position);
+    piece.model = trianglesModel(corners);
+    buildDisplayList(piece.model, 1.0f, false);
+    piece.model.computeObjectBoxes(2.5f);
     return piece;
 }
 
@@ -46,18 +37,14 @@ LevelPiece& addPiece(World& world, const char* name, const Vector3& position, ui
 // half of the view from the origin looking along -z.
 LevelPiece& addWall(World& world)
 {
-    LevelPiece& wall = addPiece(world, "Room01", {0, 0, -50}, 0);
     std::vector<Vector3> corners;
     addQuad(corners, {-200, -200, 0}, {0, -200, 0}, {0, 200, 0}, {-200, 200, 0}, {0, 0, 1});
-    buildModel(wall.model, corners);
-    return wall;
+    return addModel(world, "Room01", {0, 0, -50}, corners);
 }
 
 LevelPiece& addCrate(World& world, const Vector3& position)
 {
-    LevelPiece& crate = addPiece(world, "Crate", position, 1);
-    buildModel(crate.model, boxCorners({-5, -5, -5}, {5, 5, 5}, false));
-    return crate;
+    return addModel(world, "Crate", position, boxCorners({-5, -5, -5}, {5, 5, 5}, false));
 }
 
 void lookFrom(const Vector3& eye, const Vector3& at)
@@ -84,11 +71,6 @@ void project(const Vector3& p, int& x, int& y)
     y = static_cast<int>(wy);
 }
 
-int redAt(int x, int y)
-{
-    return readPixelsRgb(x, y, 1, 1)[0];
-}
-
 GLuint whiteTexture()
 {
     const std::vector<uint8_t> white(8 * 8 * 4, 255);
@@ -101,23 +83,28 @@ GLuint whiteTexture()
     return texture;
 }
 
-class WorldGl : public ::testing::Test {
+class WorldGl : public GlTest {
 protected:
+    WorldGl() : GlTest(side, side) {}
     void SetUp() override
     {
-        ASSERT_TRUE(ensureGlContext(side, side));
-        probeGlCapabilities();
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glClearColor(0, 0, 0, 1);
+        GlTest::SetUp();
+        if (IsSkipped())
+            return;
         world = freshWorld();
+        world->hitPoints = 1000;
         positionCamera(playerCamera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
+        lookFrom({0, 0, 0}, {0, 0, -1});
     }
     void TearDown() override
     {
-        releaseWorld(*world);
+        if (world)
+            releaseWorld(*world);
         levelLights.lightCount = 0;
     }
+
+    int red(int x, int y) const { return pixelAt(x, y)[0]; }
+    void clear() const { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 
     BoxRecorder boxes;
     std::unique_ptr<World> world;
@@ -130,11 +117,7 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWalls)
     addWall(*world);
     LevelPiece& hidden = addCrate(*world, {-60, 0, -150});
     LevelPiece& open = addCrate(*world, {60, 0, -150});
-    LevelPiece& broken = addPiece(*world, "Stone", {60, 0, -100}, 1);
-    world->hitPoints = 1000;
-
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    lookFrom({0, 0, 0}, {0, 0, -1});
+    LevelPiece& broken = place(*world, "Stone", {60, 0, -100});
     world->renderWorld(false);
     EXPECT_EQ(hidden.visible, 0);
     EXPECT_EQ(open.visible, 1);
@@ -150,10 +133,10 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWalls)
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 
     // Seen from behind the wall's plane the hidden crate is in the open.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clear();
     lookFrom({-60, 0, -100}, {-60, 0, -150});
     EXPECT_TRUE(isModelVisible(hidden.model, hidden.position, hidden.rotation));
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clear();
     lookFrom({0, 0, 0}, {0, 0, -1});
     world->renderWorld(false);
     EXPECT_EQ(hidden.visible, 0);
@@ -170,45 +153,46 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     levelLights.lightPositions[0] = behindWall;
     levelLights.lightPositions[1] = inTheOpen;
     levelLights.lightCount = 2;
-    world->hitPoints = 1000;
-
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    lookFrom({0, 0, 0}, {0, 0, -1});
     glColor3f(0.2f, 0.2f, 0.2f);
     world->renderWorld(true);
 
     int hx = 0, hy = 0, ox = 0, oy = 0;
     project(behindWall, hx, hy);
     project(inTheOpen, ox, oy);
-    const int wallRed = redAt(hx + 20, hy);
+    const int wallRed = red(hx + 20, hy);
     EXPECT_NEAR(wallRed, 51, 2) << "the wall itself";
-    EXPECT_EQ(redAt(hx, hy), wallRed) << "the glow behind the wall is hidden";
-    EXPECT_EQ(redAt(ox, oy), 255) << "the glow in the open shows";
-    EXPECT_EQ(redAt(ox + 10, oy + 10), 255) << "a 20 x 20 square at 150 units is about 30 pixels wide";
-    EXPECT_EQ(redAt(ox + 25, oy), 0) << "and no wider";
+    EXPECT_EQ(red(hx, hy), wallRed) << "the glow behind the wall is hidden";
+    EXPECT_EQ(red(ox, oy), 255) << "the glow in the open shows";
+    EXPECT_EQ(red(ox + 10, oy + 10), 255) << "a 20 x 20 square at 150 units is about 30 pixels wide";
+    EXPECT_EQ(red(ox + 25, oy), 0) << "and no wider";
 
     // The pass leaves depth writes on, blending, culling and texturing off,
     // unit 0 active with the replace environment.
     GLboolean depth = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depth);
-    EXPECT_TRUE(depth);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(depth && !glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint unit = 0;
+    GLint unit = 0, mode = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
-    EXPECT_EQ(unit, GL_TEXTURE0);
-    GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(unit, GL_TEXTURE0);
     EXPECT_EQ(mode, GL_REPLACE);
 
     // Seen from the side, a sprite fixed in its plane would vanish edge-on;
     // the billboard keeps it square to the view.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clear();
     lookFrom(inTheOpen + Vector3(-100, 0, 0), inTheOpen);
     drawLightGlows();
-    EXPECT_EQ(redAt(side / 2, side / 2), 255);
-    EXPECT_EQ(redAt(side / 2 + 20, side / 2 + 20), 255);
+    EXPECT_EQ(red(side / 2, side / 2), 255);
+    EXPECT_EQ(red(side / 2 + 20, side / 2 + 20), 255);
+
+    // Releasing the world frees its lists and the glow, and may be repeated.
+    const unsigned list = world->pieces[0].model.displayList, glow = levelLights.glowTexture;
+    releaseWorld(*world);
+    EXPECT_TRUE(list && !glIsList(list) && !glIsTexture(glow));
+    EXPECT_EQ(world->pieces[0].model.displayList + levelLights.glowTexture, 0u);
+    releaseWorld(*world);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -219,109 +203,36 @@ TEST_F(WorldGl, ScenePassDrawsVisiblePiecesAndAppliesHazards)
     fire.hazardDamage = 3;
     LevelPiece& pile = addCrate(*world, {-60, 0, -150});
     pile.hazardDamage = 2;
-    world->hitPoints = 1000;
     world->bottleTotal = 1;
-
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    lookFrom({0, 0, 0}, {0, 0, -1});
     world->renderWorld(false);
     ASSERT_EQ(fire.visible, 1);
     ASSERT_EQ(pile.visible, 0);
 
-    // Next to the hidden pile nothing happens.
-    positionCamera(playerCamera, -50, 0, -150, -50, 0, -151, 0, 1, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    lookFrom({0, 0, 0}, {0, 0, -1});
-    glColor3f(0.5f, 0.5f, 0.5f);
-    world->renderWorld(true);
-    EXPECT_EQ(world->hitPoints, 1000);
-
-    // Next to the visible fire: drawn, and it hurts.
-    positionCamera(playerCamera, 50, 0, -150, 50, 0, -151, 0, 1, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    world->renderWorld(true);
-    EXPECT_EQ(world->hitPoints, 997);
+    // Each scene pass, drawn in grey: next to the hidden pile nothing
+    // happens; next to the visible fire it is drawn and hurts; marked hidden
+    // it is skipped; collected it is not drawn but still counts as visible.
     int fx = 0, fy = 0;
     project(fire.position, fx, fy);
-    EXPECT_NEAR(redAt(fx, fy), 127, 2) << "the visible crate is drawn";
-
-    // Marked hidden, the same crate is skipped: not drawn, no harm.
-    fire.visible = 0;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    world->renderWorld(true);
-    EXPECT_EQ(redAt(fx, fy), 0);
-    EXPECT_EQ(world->hitPoints, 997);
-
-    // A collected piece is not drawn but still counts as visible.
-    fire.visible = 1;
-    fire.active = 0;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    world->renderWorld(true);
-    EXPECT_EQ(redAt(fx, fy), 0);
-    EXPECT_EQ(world->hitPoints, 994);
+    const struct {
+        Vector3 at;
+        uint8_t visible, active;
+        int red, hitPoints;
+    } steps[] = {{{-50, 0, -150}, 1, 1, 127, 1000}, {{50, 0, -150}, 1, 1, 127, 997},
+                 {{50, 0, -150}, 0, 1, 0, 997},     {{50, 0, -150}, 1, 0, 0, 994}};
+    for (const auto& step : steps) {
+        positionCamera(playerCamera, step.at.x, 0, step.at.z, step.at.x, 0, step.at.z - 1, 0, 1, 0);
+        fire.visible = step.visible;
+        fire.active = step.active;
+        clear();
+        glColor3f(0.5f, 0.5f, 0.5f);
+        world->renderWorld(true);
+        EXPECT_NEAR(red(fx, fy), step.red, 2) << step.at.x << " visible " << int(step.visible);
+        EXPECT_EQ(world->hitPoints, step.hitPoints) << step.at.x << " visible " << int(step.visible);
+    }
 
     // The global pass hook runs the game's own world.
     EXPECT_EQ(::world.pieceCount, 0);
     renderWorldPass(true);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST_F(WorldGl, LoadLevelAssemblesTheMapAndReleaseFreesIt)
-{
-    const std::string dir = makeScratchDir("world-level");
-    ScopedWorkingDirectory cwd(dir);
-    writeFile("Data/underground.plemoxmat", "_SHADING 2\n");
-    for (int k = 1; k <= 8; ++k)
-        writeFile("Data/mat0" + std::to_string(k) + ".plemoxmat", "_SHADING 2\n");
-    const std::string table = trianglesFile(boxCorners({-5, -5, 0}, {5, 5, 8}, false));
-    const std::string room = trianglesFile(boxCorners({-100, -30, -100}, {100, 70, 100}, true));
-    writeFile("Data/Models/Static/Table.3DS", table);
-    writeFile("Data/Models/Level/Room01.3DS", room);
-    writeFile("Data/Models/Level/Collision Models/Room01 Coll.3DS", room);
-    writeFile("Data/Textures/LensFlares/Glow.tga", writeTga(2, 2, 4, std::vector<uint8_t>(16, 255)));
-    std::string map = "PlayerStart x x 1 2 3 x 0 0 0\nRoom Room01mat03 x 0 0 0 x 0 0 0\n";
-    for (int i = 0; i < 20; ++i)
-        map += "static Table x " + std::to_string(i * 20) + " 0 50 x 0 " + std::to_string(i * 9) + " 0\n";
-    map += "Light x x 0 40 0\n";
-    writeFile("Data/Maps/Map.txt", map);
-
-    world->loadLevel("Data/Maps/Map.txt");
-    EXPECT_TRUE(boxes.boxes().empty()) << "every file is found: " << (boxes.boxes().empty() ? "" : boxes.boxes()[0].text);
-    ASSERT_EQ(world->pieceCount, 21);
-    EXPECT_EQ(world->pieces[0].materialIndex, 3);
-    EXPECT_FALSE(world->pieces[0].collisionModel.objects.empty());
-    std::set<unsigned> lists;
-    for (int i = 0; i < world->pieceCount; ++i) {
-        const LevelPiece& piece = world->pieces[i];
-        EXPECT_NE(piece.model.displayList, 0u);
-        EXPECT_EQ(piece.active, 1);
-        lists.insert(piece.model.displayList);
-    }
-    EXPECT_EQ(lists.size(), 21u) << "every piece has its own list";
-    EXPECT_EQ(world->pieces[20].isProp, 1);
-    EXPECT_EQ(world->hitPoints, 1000);
-    EXPECT_NE(levelLights.glowTexture, 0u);
-    EXPECT_FLOAT_EQ(playerCamera.position.y, 2.0f);
-
-    // One whole frame's passes run over it.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    world->renderWorld(false);
-    lookFrom(playerCamera.position, playerCamera.view);
-    world->renderWorld(true);
-    world->renderWorld(true);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    const unsigned firstList = world->pieces[0].model.displayList;
-    const unsigned glow = levelLights.glowTexture;
-    releaseWorld(*world);
-    EXPECT_EQ(world->pieces[0].model.displayList, 0u);
-    EXPECT_FALSE(glIsList(firstList));
-    EXPECT_EQ(levelLights.glowTexture, 0u);
-    EXPECT_FALSE(glIsTexture(glow));
-    releaseWorld(*world);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -378,8 +289,7 @@ TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
         const float h = quads[q][0], c = quads[q][1], z = quads[q][2];
         std::vector<Vector3> corners;
         addQuad(corners, {c - h, c - h, z}, {c + h, c - h, z}, {c + h, c + h, z}, {c - h, c + h, z}, {0, 0, 1});
-        LevelPiece& piece = addPiece(*world, "Room01", {0, 0, -50}, 0);
-        buildModel(piece.model, corners);
+        LevelPiece& piece = addModel(*world, "Room01", {0, 0, -50}, corners);
         piece.materialIndex = q == 0 ? 1 : 2;
     }
     LevelPiece& spikes = addCrate(*world, {0, 0, 20});
@@ -428,14 +338,13 @@ TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
 TEST_F(WorldGl, EachMaterialSeesTheCameraOfItsSlot)
 {
     loadLitMaterials(*world);
-    LevelPiece& room = addPiece(*world, "Crate", {0, 0, -20}, 1);
-    buildModel(room.model, boxCorners({-30, -30, -30}, {30, 30, 30}, true));
+    LevelPiece& room = addModel(*world, "Crate", {0, 0, -20}, boxCorners({-30, -30, -30}, {30, 30, 30}, true));
+    room.isProp = 1;
     room.visible = 1;
     room.materialIndex = 2;
-    LevelPiece& after = addPiece(*world, "Room01", {0, 0, -40}, 0);
     std::vector<Vector3> quad;
     addQuad(quad, {0, -20, 0}, {20, -20, 0}, {20, 20, 0}, {0, 20, 0}, {0, 0, 1});
-    buildModel(after.model, quad);
+    LevelPiece& after = addModel(*world, "Room01", {0, 0, -40}, quad);
     after.materialIndex = 2;
     levelLights.lightPositions[0] = Vector3(0, 10, 5);  // behind the view: its glow stays out of the picture
     levelLights.lightCount = 1;
