@@ -69,6 +69,14 @@ typedef void(APIENTRY* GetQueryObjectuivProc)(GLuint, GLenum, GLuint*);
 
 PLEMOX_ENTRY_POINT_TABLE(OcclusionQueryEntryPoints, OCCLUSION_QUERY_ENTRY_POINTS)
 
+// ---- Program status: whether a program the engine builds for itself linked ---
+
+typedef void(APIENTRY* GetObjectParameterivProc)(GLhandleARB, GLenum, GLint*);
+
+#define PROGRAM_STATUS_ENTRY_POINTS(X) X(GetObjectParameterivProc, glGetObjectParameterivARB)
+
+PLEMOX_ENTRY_POINT_TABLE(ProgramStatusEntryPoints, PROGRAM_STATUS_ENTRY_POINTS)
+
 // ---- The capability record ----------------------------------------------------
 
 // Process-wide, zero before the probe; the start-up question may clear

@@ -106,8 +106,6 @@ struct DrawnBox {
     ObjectBox box;
 };
 
-typedef void(APIENTRY* GetObjectParameterProc)(GLhandleARB, GLenum, GLint*);
-
 // The depth-only program of the pre-pass and its two shaders.
 struct DepthProgram {
     bool decided = false;
@@ -154,15 +152,14 @@ const DrawnBox& drawnBox(int slot, const Model3DS& model)
     // The same triangles, and the same turn of the file axes, as the display list.
     for (int32_t i = 0; i < model.objectCount && i < static_cast<int32_t>(model.objects.size()); ++i) {
         const Object3DS& object = model.objects[i];
-        const size_t vertexCount =
-            std::min<size_t>(static_cast<size_t>(std::max(object.vertexCount, 0)), object.vertices.size());
+        const size_t vertexCount = usableVertexCount(object);
         for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
             const Face3DS& face = object.faces[f];
-            if (face.a >= vertexCount || face.b >= vertexCount || face.c >= vertexCount)
+            if (!usesOnlyVertices(face, vertexCount))
                 continue;
             for (const uint32_t k : {face.a, face.b, face.c}) {
-                const Vector3& v = object.vertices[k];
-                const float x = v.x, y = v.z, z = -v.y;
+                const Vector3 v = fileToDrawing(object.vertices[k]);
+                const float x = v.x, y = v.y, z = v.z;
                 if (drawn.empty) {
                     b = ObjectBox{x, x, y, y, z, z};
                     drawn.empty = false;
@@ -272,9 +269,8 @@ GLhandleARB depthOnlyProgram()
     if (scenePassState.depthProgram.decided)
         return scenePassState.depthProgram.program;
     scenePassState.depthProgram.decided = true;
-    const auto getParameter =
-        reinterpret_cast<GetObjectParameterProc>(getGlProcAddress("glGetObjectParameterivARB"));
-    if (!getParameter)
+    ProgramStatusEntryPoints status;
+    if (!fetchEntryPoints(status, getGlProcAddress))
         return 0;
     scenePassState.depthProgram.vertex = shaderGl.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
     scenePassState.depthProgram.fragment = shaderGl.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
@@ -294,7 +290,7 @@ GLhandleARB depthOnlyProgram()
     shaderGl.glAttachObjectARB(scenePassState.depthProgram.program, scenePassState.depthProgram.fragment);
     shaderGl.glLinkProgramARB(scenePassState.depthProgram.program);
     GLint linked = 0;
-    getParameter(scenePassState.depthProgram.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    status.glGetObjectParameterivARB(scenePassState.depthProgram.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
     if (!linked) {
         releaseDepthProgram();
         scenePassState.depthProgram.decided = true;
