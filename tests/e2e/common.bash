@@ -57,12 +57,6 @@ screenshot() {
   import -window root "$ARTIFACTS/$1.png" || fail "screenshot $1"
 }
 
-# Mean colour of a rectangle of a screenshot as "R G B" in 0..255.
-region_colour() {
-  convert "$ARTIFACTS/$1.png" -crop "$4x$5+$2+$3" +repage -scale 1x1\! \
-    -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]' info:
-}
-
 # Waits for the game to end and checks its exit code.
 wait_exit() {
   local expected=$1 i
@@ -76,3 +70,5 @@ wait_exit() {
   GAME_PID=
   [ "$status" = "$expected" ] || fail "exit code $status, expected $expected (log: $(cat "$ARTIFACTS/game.log"))"
 }
+
+. "$(dirname "${BASH_SOURCE[0]}")/pictures.bash"

@@ -5,20 +5,6 @@
 TEST_NAME=playthrough
 . "$(dirname "$0")/common.bash"
 
-# Is the mean colour of a region brighter than a threshold (sum of R, G, B)?
-bright() {
-  local r g b
-  read -r r g b <<<"$(region_colour "$1" "$2" "$3" "$4" "$5")"
-  echo "$1 region $2,$3 ${4}x$5: $r $g $b" >&2
-  [ $((r + g + b)) -gt "$6" ]
-}
-
-# Mean absolute difference of two screenshots, 0..255.
-difference() {
-  compare -metric MAE "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" null: 2>&1 |
-    sed -E 's/.*\(([0-9.e+-]+)\).*/\1/' | awk '{printf "%d", $1 * 255}'
-}
-
 # A button acts in a frame that sees it held, so hold it for a few frames.
 click() {
   xdotool mousemove "$1" "$2"

@@ -74,26 +74,6 @@ screenshot() {
   import -window "$window" "$ARTIFACTS/$1.png" || fail "screenshot $1"
 }
 
-# Mean colour of a rectangle of a screenshot as "R G B" in 0..255.
-region_colour() {
-  convert "$ARTIFACTS/$1.png" -crop "$4x$5+$2+$3" +repage -scale 1x1\! \
-    -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]' info:
-}
-
-# Is the mean colour of a region brighter than a threshold (sum of R, G, B)?
-bright() {
-  local r g b
-  read -r r g b <<<"$(region_colour "$1" "$2" "$3" "$4" "$5")"
-  echo "$1 region $2,$3 ${4}x$5: $r $g $b" >&2
-  [ $((r + g + b)) -gt "$6" ]
-}
-
-# Mean absolute difference of two screenshots, 0..255.
-difference() {
-  compare -metric MAE "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" null: 2>&1 |
-    sed -E 's/.*\(([0-9.e+-]+)\).*/\1/' | awk '{printf "%d", $1 * 255}'
-}
-
 # A button acts in a frame that sees it held, so hold it for a few frames.
 # Coordinates are in the game window's client area.
 click() {
@@ -139,3 +119,5 @@ check_config() {
   [ "$actual" = "$expected" ] || fail "configuration file holds: $actual"
   grep -q $'\r$' "$GAME_DIR/Data/Engine/Initialization.ini" || fail "the configuration file's lines do not end in CR LF"
 }
+
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/pictures.bash"
