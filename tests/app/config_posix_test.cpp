@@ -50,10 +50,9 @@ TEST(Config, AnExistingFileIsNeverReplaced)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string dir = makeScratchDir("config");
-        chmod(dir.c_str(), 0777);
         std::filesystem::create_directories(dir + "/Data/Engine");
-        chmod((dir + "/Data").c_str(), 0777);
-        chmod((dir + "/Data/Engine").c_str(), 0777);
+        for (const char* sub : {"", "/Data", "/Data/Engine"})
+            chmod((dir + sub).c_str(), 0777);
         const std::string path = dir + "/Data/Engine/Initialization.ini";
         c.make(path);
         const bool childOk = runUnprivileged([&] {
