@@ -106,7 +106,9 @@ TEST_F(TextureGl, BitmapTgaAndJpegUploads)
 TEST_F(TextureGl, RgbeTextureFiltersAndValues)
 {
     // (2, 0, 0.5) is clamped to 1 by the fixed-point internal format.
-    writeFile(dir + "/m.hdr", writeRgbe(2, 2, {1.0f, 0.5f, 0.25f, 2.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.125f, 0.25f, 1.0f}));
+    std::vector<float> expected = {1.0f, 0.5f, 0.25f, 2.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.125f, 0.25f, 1.0f};
+    writeFile(dir + "/m.hdr", writeRgbe(2, 2, expected));
+    expected[3] = 1.0f;
     const bool savedFlag = glCaps.generateMipmapSupported;
     unsigned texture = load("m.hdr", false);
     EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 2);
@@ -115,7 +117,6 @@ TEST_F(TextureGl, RgbeTextureFiltersAndValues)
     EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     std::vector<float> values(12);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, values.data());
-    const float expected[12] = {1.0f, 0.5f, 0.25f, 1.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.125f, 0.25f, 1.0f};
     for (int i = 0; i < 12; ++i)
         EXPECT_NEAR(values[i], expected[i], 1.0f / 255) << "value " << i;
     glDeleteTextures(1, &texture);
