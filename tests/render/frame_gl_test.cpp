@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,12 +9,6 @@
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string sourceDir()
-{
-    const char* dir = std::getenv("PLEMOX_SOURCE_DIR");
-    return dir ? dir : gameDir();
-}
 
 // The stand-in scene: a grey square of the chosen brightness filling the
 // view of sceneCamera, and a log of the passes asked for and of whether each
@@ -40,7 +33,7 @@ const Camera sceneCamera{Vector3(0, 0, 10), Vector3(0, 0, 0), Vector3(0, 1, 0)};
 void setUpPostProcessingFor(int width, int height)
 {
     ensureGlContext(width, height);
-    ScopedWorkingDirectory cwd(sourceDir());
+    ScopedWorkingDirectory cwd(gameDir());
     setUpPostProcessing();
 }
 

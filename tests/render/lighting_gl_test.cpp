@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,12 +10,6 @@
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string sourceDir()
-{
-    const char* dir = std::getenv("PLEMOX_SOURCE_DIR");
-    return dir ? dir : gameDir();
-}
 
 class Lighting : public GlTest {
 protected:
@@ -62,7 +55,7 @@ std::vector<uint8_t> renderLitQuad(int shading, float specular)
     writeFile(dir + "/quad.plemoxmat", text);
     Material material;
     {
-        ScopedWorkingDirectory cwd(sourceDir());
+        ScopedWorkingDirectory cwd(gameDir());
         material.load(dir + "/quad.plemoxmat");
     }
     EXPECT_NE(material.diffuseTexture * material.program.program, 0u);
@@ -129,7 +122,7 @@ TEST_F(MaterialGl, ProgramFollowsTheShadingKey)
     writeFile(dir + "/phong.plemoxmat", "_SHADING 1\n");
     writeFile(dir + "/empty.plemoxmat", "");
     writeFile(dir + "/none.plemoxmat", "_SHADING 2\n_DIFFUSE_MAP " + dir + "/missing.hdr\n");
-    ScopedWorkingDirectory cwd(sourceDir());
+    ScopedWorkingDirectory cwd(gameDir());
     BoxRecorder boxes;
     Material phong, blinn, none;
     phong.load(dir + "/phong.plemoxmat");
