@@ -11,7 +11,9 @@ TEST(Config, FileIsCreatedWithDefaultsOnlyWhenMissingAndReadToOneMebibyte)
 {
     const std::string defaults = "PLEMOX_WINDOW_WIDTH 1024 \nPLEMOX_WINDOW_HEIGHT 768 \n"
                                  "PLEMOX_WINDOW_BITSPERPIXEL 32 \nPLEMOX_OPENGL_MULTISAMPLE_VALUE 1 \n";
-    const std::string large = "PLEMOX_WINDOW_WIDTH 800\n" + std::string(2u << 20, '#') + "\nPLEMOX_WINDOW_HEIGHT 600\n";
+    // The height line starts right after the first MiB.
+    const std::string large = "PLEMOX_WINDOW_WIDTH 800\n" + std::string((1u << 20) - 25, '#') +
+                              "\nPLEMOX_WINDOW_HEIGHT 600\n";
     const struct {
         const char* existing;  // nullptr: no file; "-": no folder either; "zero": a link to /dev/zero
         int width, height;
