@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "app/probe.h"
 #include "render/postprocess.h"
 #include "tests/support/test_support.h"

@@ -95,10 +95,8 @@ TEST_F(MeshListGl, CompilesDrawingAxesNormalsTangentsAndFourUnits)
         for (const FedVertex& v : vertices)
             EXPECT_EQ(std::vector<float>({v.r, v.g, v.b}), std::vector<float>({1, 0, 0}));
         // Texture coordinates (u, -v) times the scale.
-        EXPECT_FLOAT_EQ(vertices[0].s, scale);
-        EXPECT_FLOAT_EQ(vertices[1].t, -scale);
-        EXPECT_FLOAT_EQ(vertices[2].s, 0.25f * scale);
-        EXPECT_FLOAT_EQ(vertices[2].t, -0.75f * scale);
+        EXPECT_EQ(std::vector<float>({vertices[0].s, vertices[1].t, vertices[2].s, vertices[2].t}),
+                  std::vector<float>({scale, -scale, 0.25f * scale, -0.75f * scale}));
         glDeleteLists(model.displayList, 1);
     }
     // The list leaves the last vertex's values current: the drawing normal
