@@ -27,15 +27,6 @@ protected:
 using ShaderSources = Lighting;
 using MaterialGl = Lighting;
 
-// A 16 x 16 Radiance picture of one colour.
-std::string uniformRgbe(float red, float green, float blue)
-{
-    std::vector<float> rgb;
-    for (int i = 0; i < 16 * 16; ++i)
-        rgb.insert(rgb.end(), {red, green, blue});
-    return writeRgbe(16, 16, rgb);
-}
-
 // A lit, textured quad: the material's maps on a 200 x 200 square in the z = 0
 // plane facing +z, seen straight on through an orthographic projection that
 // maps it onto the whole 256 x 256 window. Returns the picture.
@@ -48,8 +39,11 @@ std::vector<uint8_t> renderLitQuad(int shading, float specular)
         float value[3];
     } maps[] = {{"_DIFFUSE_MAP", "d", {0.8f, 0.8f, 0.8f}}, {"_NORMAL_MAP", "n", {0.5f, 0.5f, 1.0f}},
                 {"_HEIGHT_MAP", "h", {0.5f, 0.5f, 0.5f}}, {"_SPECULAR_MAP", "s", {specular, specular, specular}}};
-    for (const auto& m : maps) {
-        writeFile(dir + "/" + m.file + ".hdr", uniformRgbe(m.value[0], m.value[1], m.value[2]));
+    for (const auto& m : maps) {  // 16 x 16 Radiance pictures of one colour each
+        std::vector<float> rgb;
+        for (int i = 0; i < 16 * 16; ++i)
+            rgb.insert(rgb.end(), m.value, m.value + 3);
+        writeFile(dir + "/" + m.file + ".hdr", writeRgbe(16, 16, rgb));
         text += std::string(m.key) + " " + dir + "/" + m.file + ".hdr\n";
     }
     writeFile(dir + "/quad.plemoxmat", text);
