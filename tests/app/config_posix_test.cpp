@@ -36,26 +36,19 @@ bool runUnprivileged(const std::function<bool()>& body)
 TEST(Config, AnExistingFileIsNeverReplaced)
 {
     const std::string kept = "PLEMOX_WINDOW_WIDTH 800 \n";
-    struct Case {
-        const char* name;
-        std::function<void(const std::string& path)> make;
-    };
-    const Case cases[] = {
-        {"folder of that name", [](const std::string& path) { std::filesystem::create_directories(path); }},
-        {"file without read permission", [&](const std::string& path) {
-             writeFile(path, kept);
-             chmod(path.c_str(), 0222);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "folder of that name" : "file without read permission");
         const std::string dir = makeScratchDir("config");
-        chmod(dir.c_str(), 0777);
         std::filesystem::create_directories(dir + "/Data/Engine");
-        chmod((dir + "/Data").c_str(), 0777);
-        chmod((dir + "/Data/Engine").c_str(), 0777);
+        for (const char* sub : {"", "/Data", "/Data/Engine"})
+            chmod((dir + sub).c_str(), 0777);
         const std::string path = dir + "/Data/Engine/Initialization.ini";
-        c.make(path);
+        if (folder) {
+            std::filesystem::create_directories(path);
+        } else {
+            writeFile(path, kept);
+            chmod(path.c_str(), 0222);
+        }
         const bool childOk = runUnprivileged([&] {
             ScopedWorkingDirectory cwd(dir);
             BoxRecorder boxes;

@@ -1,33 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "app/probe.h"
 #include "render/postprocess.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-std::string sourceDir()
-{
-    const char* dir = std::getenv("PLEMOX_SOURCE_DIR");
-    return dir ? dir : gameDir();
-}
-
 // The stand-in scene: a grey square of the chosen brightness filling the
-// view of sceneCamera, and a log of the passes asked for and of whether each
-// would be shown.
-std::vector<bool> passes;
-std::vector<bool> shownPasses;
+// view of sceneCamera, and a log of the passes asked for: 'P' for a pre-pass,
+// 'S' for a scene pass, in lower case when it would not be shown.
+std::string passes;
 float sceneGrey = 0.0f;
 
 void greyScene(bool scenePass, bool shown)
 {
-    passes.push_back(scenePass);
-    shownPasses.push_back(shown);
+    passes += static_cast<char>((scenePass ? 'S' : 'P') + (shown ? 0 : 'a' - 'A'));
     if (!scenePass || !shown || sceneGrey <= 0.0f)
         return;
     glDisable(GL_TEXTURE_2D);
@@ -40,7 +30,7 @@ const Camera sceneCamera{Vector3(0, 0, 10), Vector3(0, 0, 0), Vector3(0, 1, 0)};
 void setUpPostProcessingFor(int width, int height)
 {
     ensureGlContext(width, height);
-    ScopedWorkingDirectory cwd(sourceDir());
+    ScopedWorkingDirectory cwd(gameDir());
     setUpPostProcessing();
 }
 
@@ -59,7 +49,6 @@ protected:
         gluPerspective(45.0, 1.0, 1.0, 1000.0);
         glMatrixMode(GL_MODELVIEW);
         passes.clear();
-        shownPasses.clear();
         sceneGrey = 0.0f;
         setScenePass(greyScene);
     }
@@ -88,11 +77,9 @@ TEST_F(Frame, SampledBrightnessStepsTheExposure)
     for (const auto& c : cases) {
         sceneGrey = c.grey;
         passes.clear();
-        shownPasses.clear();
         postProcessing.currentExposure = 1.0f;
         renderWorldFrame(sceneCamera);
-        EXPECT_EQ(passes, (std::vector<bool>{false, true, true}));
-        EXPECT_EQ(shownPasses, (std::vector<bool>{true, true, true})) << "both images are composed";
+        EXPECT_EQ(passes, "PSS") << "both images are composed";
         EXPECT_NEAR(postProcessing.sampledColor[1], c.sampled, 1e-2f);
         EXPECT_NEAR(postProcessing.targetExposure, c.target, 1e-2f);
         EXPECT_FLOAT_EQ(postProcessing.currentExposure, c.next);
@@ -118,9 +105,7 @@ TEST_F(Frame, ExposureBrightensTheComposedPicture)
     GLint viewport[4] = {}, current = -1;
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-    EXPECT_EQ(viewport[2], 256);
-    EXPECT_EQ(viewport[3], 256);
-    EXPECT_EQ(current, 0);
+    EXPECT_EQ(std::vector<int>({viewport[2], viewport[3], current}), std::vector<int>({256, 256, 0}));
     multitexture.glActiveTexture(GL_TEXTURE0);
 }
 
@@ -133,10 +118,8 @@ TEST_F(Frame, WithoutPostProcessingTheSceneGoesStraightToTheWindow)
         glCaps.floatTexturesEnabled = mode == 0;
         postProcessing.sampledColor[0] = 0.25f;
         passes.clear();
-        shownPasses.clear();
         renderWorldFrame(sceneCamera);
-        EXPECT_EQ(passes, (std::vector<bool>{false, true, true}));
-        EXPECT_EQ(shownPasses, (std::vector<bool>{true, false, true})) << "the first pass would be cleared";
+        EXPECT_EQ(passes, "PsS") << "the first scene pass would be cleared";
         EXPECT_EQ(postProcessing.currentExposure, 1.0f);
         EXPECT_EQ(postProcessing.sampledColor[0], 0.25f) << "no pixel is read";
         EXPECT_NEAR(centreRed(), 102, 2);
@@ -158,20 +141,12 @@ TEST_F(FramebufferGl, BloomIsAnEighthOfTheWindow)
     EXPECT_EQ(sizes(), (std::vector<int>{1023, 767, 127, 95}));
     EXPECT_NE(postProcessing.hdrTextureLocation, -1);
     EXPECT_NE(postProcessing.bloomTextureLocation, -1);
-    GLint width = 0;
-    glBindTexture(GL_TEXTURE_2D, postProcessing.bloomFramebuffer.colorTexture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(width, 127);
 
     // A tiny window: an empty bloom picture, and the frame still draws.
     postProcessing.postProcessingEnabled = false;
     setUpPostProcessingFor(7, 5);
     EXPECT_TRUE(postProcessing.postProcessingEnabled);
     EXPECT_EQ(sizes(), (std::vector<int>{7, 5, 0, 0}));
-    Framebuffer empty;
-    EXPECT_TRUE(empty.create(0, 0, GL_RGBA, GL_FLOAT, GL_LINEAR));
-    EXPECT_TRUE(empty.begin());
-    EXPECT_TRUE(empty.end());
     sceneGrey = 1.0f;
     renderWorldFrame(sceneCamera);
     EXPECT_EQ(passes.size(), 3u);
@@ -179,35 +154,25 @@ TEST_F(FramebufferGl, BloomIsAnEighthOfTheWindow)
     }
 }
 
+// What is drawn between begin and end reaching the picture is proven by the frame tests above.
 TEST_F(FramebufferGl, BeginClearsWithTransparentBlackAndEndKeepsTheViewport)
 {
     Framebuffer target;
     ASSERT_TRUE(target.create(64, 32, GL_RGBA, GL_FLOAT, GL_LINEAR));
-    EXPECT_NE(target.framebuffer, 0u);
-    EXPECT_NE(target.depthRenderbuffer, 0u);
+    EXPECT_NE(target.framebuffer * target.depthRenderbuffer, 0u);
     glClearColor(0.2f, 0.4f, 0.6f, 0.8f);
     EXPECT_TRUE(target.begin());
-    // What is drawn between begin and end lands in the colour texture.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glRectf(-0.5f, -1, 1, 1);
     EXPECT_TRUE(target.end());
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 64);
-    EXPECT_EQ(viewport[3], 32);
     GLfloat clear[4] = {1, 1, 1, 1};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0] + clear[3], 0.0f) << "the clear colour stays for later clears";
-    std::vector<float> texels(64 * 32 * 4);
+    EXPECT_EQ(std::vector<float>({clear[0], clear[3], float(viewport[2]), float(viewport[3])}),
+              std::vector<float>({0, 0, 64, 32})) << "the clear colour stays for later clears";
+    std::vector<float> texels(64 * 32 * 4, 1.0f);
     glBindTexture(GL_TEXTURE_2D, target.colorTexture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
-    EXPECT_NEAR(texels[(16 * 64 + 32) * 4 + 1], 1.0f, 0.01f);
-    EXPECT_EQ(texels[(16 * 64 + 4) * 4 + 1], 0.0f) << "cleared to transparent black";
-    EXPECT_EQ(texels[(16 * 64 + 4) * 4 + 3], 0.0f);
+    EXPECT_EQ(texels, std::vector<float>(64 * 32 * 4, 0.0f)) << "cleared to transparent black";
     glViewport(0, 0, 256, 256);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -219,19 +184,15 @@ GLenum APIENTRY unsupportedStatus(GLenum)
     return GL_FRAMEBUFFER_UNSUPPORTED_EXT;
 }
 
-void* lookupReportingUnsupported(const char* name)
-{
-    if (std::string(name) == "glCheckFramebufferStatusEXT")
-        return reinterpret_cast<void*>(unsupportedStatus);
-    return getGlProcAddress(name);
-}
-
 }  // namespace
 
 TEST_F(FramebufferGl, UnsupportedConfigurationIsReportedAndPostProcessingStaysOff)
 {
     BoxRecorder boxes;
-    framebufferLookup = lookupReportingUnsupported;
+    framebufferLookup = [](const char* name) {
+        return std::string(name) == "glCheckFramebufferStatusEXT" ? reinterpret_cast<void*>(unsupportedStatus)
+                                                                   : getGlProcAddress(name);
+    };
     Framebuffer target;
     EXPECT_FALSE(target.create(64, 64, GL_RGBA, GL_FLOAT, GL_LINEAR));
     EXPECT_NE(target.framebuffer, 0u) << "the names made before the check remain";

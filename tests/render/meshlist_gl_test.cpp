@@ -41,11 +41,8 @@ protected:
         for (GLint i = 0; i < count; i += 2 + 3 * 12) {
             EXPECT_EQ(buffer[i], static_cast<GLfloat>(GL_POLYGON_TOKEN));
             EXPECT_EQ(buffer[i + 1], 3.0f);
-            for (int k = 0; k < 3; ++k) {
-                FedVertex v;
-                std::copy(&buffer[i + 2 + 12 * k], &buffer[i + 14 + 12 * k], &v.x);
-                vertices.push_back(v);
-            }
+            const auto* triangle = reinterpret_cast<const FedVertex*>(&buffer[i + 2]);
+            vertices.insert(vertices.end(), triangle, triangle + 3);
         }
         return vertices;
     }
@@ -95,10 +92,8 @@ TEST_F(MeshListGl, CompilesDrawingAxesNormalsTangentsAndFourUnits)
         for (const FedVertex& v : vertices)
             EXPECT_EQ(std::vector<float>({v.r, v.g, v.b}), std::vector<float>({1, 0, 0}));
         // Texture coordinates (u, -v) times the scale.
-        EXPECT_FLOAT_EQ(vertices[0].s, scale);
-        EXPECT_FLOAT_EQ(vertices[1].t, -scale);
-        EXPECT_FLOAT_EQ(vertices[2].s, 0.25f * scale);
-        EXPECT_FLOAT_EQ(vertices[2].t, -0.75f * scale);
+        EXPECT_EQ(std::vector<float>({vertices[0].s, vertices[1].t, vertices[2].s, vertices[2].t}),
+                  std::vector<float>({scale, -scale, 0.25f * scale, -0.75f * scale}));
         glDeleteLists(model.displayList, 1);
     }
     // The list leaves the last vertex's values current: the drawing normal
@@ -146,11 +141,10 @@ TEST_F(MeshListGl, EmptyModelsMissingCoordinatesAndBadFaces)
     buildDisplayList(model, 1.0f, true);
     const std::vector<FedVertex> vertices = feedback(model.displayList);
     ASSERT_EQ(vertices.size(), 6u);
-    const float expected[6][2] = {{0, 0}, {0, 0}, {0, 0}, {0.5f, -0.5f}, {0, 0}, {0, 0}};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_FLOAT_EQ(vertices[i].s, expected[i][0]) << i;
-        EXPECT_FLOAT_EQ(vertices[i].t, expected[i][1]) << i;
-    }
+    std::vector<float> coords;
+    for (const FedVertex& v : vertices)
+        coords.insert(coords.end(), {v.s, v.t});
+    EXPECT_EQ(coords, (std::vector<float>{0, 0, 0, 0, 0, 0, 0.5f, -0.5f, 0, 0, 0, 0}));
     expectAt(vertices[5], 0, 0, -1);
     glDeleteLists(model.displayList, 1);
 }
