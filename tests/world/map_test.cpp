@@ -30,10 +30,9 @@ TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
     // Fields that do not convert leave what the slot held (zero in a fresh one).
     EXPECT_TRUE(handleMapLine(*world, "Room Room03 x 1 2 oops 5 6 7"));
     EXPECT_TRUE(handleMapLine(*world, "Corridor"));
-    handleMapLine(*world, "Room Room02mat05 x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Room02mat09 x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Room02 mat05 0 0 0 mat07 0 0 0");
-    handleMapLine(*world, "static Stonemat03mat01 x 0 0 0 y 0 0 0");
+    for (const char* line : {"Room Room02mat05 x 0 0 0 y 0 0 0", "Room Room02mat09 x 0 0 0 y 0 0 0",
+                             "Room Room02 mat05 0 0 0 mat07 0 0 0", "static Stonemat03mat01 x 0 0 0 y 0 0 0"})
+        handleMapLine(*world, line);
     ASSERT_EQ(world->pieceCount, 7);
     EXPECT_STREQ(world->pieces[0].name, "Table");
     expectVector(world->pieces[0].position, 10, 0, 20);
@@ -68,9 +67,8 @@ TEST(MapLines, TheFourTestsAreIndependent)
     handleMapLine(*world, "PlayerStart a b 1 2 3 c 4 5 6");
     expectVector(world->playerStart, 1, 2, 3);
     // Case matters, and a line with no keyword does nothing.
-    handleMapLine(*world, "STATIC table x 1 1 1 y 0 0 0");
-    handleMapLine(*world, "light x y 1 1 1");
-    handleMapLine(*world, "");
+    for (const char* line : {"STATIC table x 1 1 1 y 0 0 0", "light x y 1 1 1", ""})
+        handleMapLine(*world, line);
     EXPECT_EQ(world->pieceCount, 1);
     EXPECT_EQ(levelLights.lightCount, 1);
     // A torch whose line also says Light places a piece and a light.
@@ -198,21 +196,17 @@ TEST_F(LevelFile, LimitsAreToldOnce)
     ASSERT_EQ(boxes.boxes().size(), 11u) << ::testing::PrintToString(boxes.texts());
     const MessageBoxRequest& warning = boxes.boxes()[0];
     EXPECT_EQ(warning.text, "The map places more than 1024 pieces or more than 255 lights; the extra lines are ignored.");
-    EXPECT_EQ(warning.caption, "Warning");
-    EXPECT_EQ(warning.type, unsigned(MB_OK | MB_ICONWARNING));
+    EXPECT_TRUE(warning.caption == "Warning" && warning.type == unsigned(MB_OK | MB_ICONWARNING));
 }
 
 TEST_F(LevelFile, PieceModelsLoadByKind)
 {
     // A crate from x = 0 to 10: boxes widen by 2.5 for props.
-    writeFile("Data/Models/Static/Crate.3DS", trianglesFile(boxCorners({0, 0, 0}, {10, 10, 10}, false)));
-    writeFile("Data/Models/Level/Room02.3DS", trianglesFile(boxCorners({-50, -50, -50}, {50, 50, 50}, true)));
+    writeFile("Data/Models/Static/Crate.3DS", write3ds({trianglesMesh(boxCorners({0, 0, 0}, {10, 10, 10}, false))}));
+    writeFile("Data/Models/Level/Room02.3DS", write3ds({trianglesMesh(boxCorners({-50, -50, -50}, {50, 50, 50}, true))}));
     auto world = freshWorld();
-    handleMapLine(*world, "static Crate x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Room02 x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Hall x 0 0 0 y 0 0 0");
-    for (int i = 0; i < world->pieceCount; ++i)
-        loadPieceModels(world->pieces[i]);
+    for (const char* name : {"Crate", "Room02", "Hall"})
+        loadPieceModels(place(*world, name, {0, 0, 0}));
     const LevelPiece& crate = world->pieces[0];
     ASSERT_EQ(crate.model.boxes.size(), 1u);
     EXPECT_FLOAT_EQ(crate.model.boxes[0].minX, -2.5f);
