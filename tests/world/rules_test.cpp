@@ -7,10 +7,7 @@ namespace {
 // A box of the given half sizes about the origin.
 ObjectBox box(float hx, float hy, float hz)
 {
-    ObjectBox b;
-    b.maxX = hx, b.maxY = hy, b.maxZ = hz;
-    b.minX = -hx, b.minY = -hy, b.minZ = -hz;
-    return b;
+    return {hx, hy, hz, -hx, -hy, -hz};
 }
 
 // A fresh world at full health.
@@ -168,7 +165,7 @@ TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
     auto world = healthyWorld();
     // A collected bottle still pushes: not drawn, but visible.
     LevelPiece& bottle = place(*world, "Gorvik", {0, 0, 0});
-    bottle.model.boxes.push_back(box(5, 5, 5));
+    bottle.model.boxes = {box(5, 5, 5)};
     bottle.isCollectible = bottle.active = 0;
     bottle.visible = 1;
     Camera camera = cameraAt({0, 1, 0});
@@ -199,9 +196,8 @@ TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
 
     // The box includes its faces.
     EXPECT_TRUE(pointInBox({5, -5, 5}, box(5, 5, 5)));
-    EXPECT_FALSE(pointInBox({5.001f, 0, 0}, box(5, 5, 5)));
-    EXPECT_FALSE(pointInBox({0, -5.001f, 0}, box(5, 5, 5)));
-    EXPECT_FALSE(pointInBox({0, 0, 6}, box(5, 5, 5)));
+    for (const Vector3& outside : {Vector3(5.001f, 0, 0), Vector3(0, -5.001f, 0), Vector3(0, 0, 6)})
+        EXPECT_FALSE(pointInBox(outside, box(5, 5, 5))) << outside.x << " " << outside.y << " " << outside.z;
 }
 
 TEST(GameRules, NearestSearches)
@@ -221,10 +217,7 @@ TEST(GameRules, NearestSearches)
     // No lights: lit from above the piece itself. Farther than the start
     // distance from every light: the first one.
     expectVector(lightForPiece({3, 4, 5}), 3, 104, 5);
-    levelLights.lightPositions[0] = Vector3(10, 0, 0);
-    levelLights.lightPositions[1] = Vector3(-10, 0, 0);
-    levelLights.lightPositions[2] = Vector3(0, 0, 50);
-    levelLights.lightCount = 3;
+    levelLights = LevelLights{{{10, 0, 0}, {-10, 0, 0}, {0, 0, 50}}, 3};
     expectVector(lightForPiece({0, 0, 0}), 10, 0, 0);
     expectVector(lightForPiece({0, 0, 40}), 0, 0, 50);
     expectVector(lightForPiece({-9, 0, 0}), -10, 0, 0);
