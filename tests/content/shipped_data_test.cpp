@@ -25,7 +25,6 @@ protected:
             GTEST_SKIP() << "the build makes no game data (PLEMOX_CONTENT is off)";
         cwd = std::make_unique<ScopedWorkingDirectory>(gameDir());
     }
-    void TearDown() override { cwd.reset(); }
 
     std::unique_ptr<ScopedWorkingDirectory> cwd;
     BoxRecorder boxes;

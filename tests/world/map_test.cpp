@@ -43,8 +43,7 @@ TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
     const int materials[7] = {0, 0, 0, 5, 0, 0, 1};  // only the name is searched, mat01 upwards
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(world->pieces[i].materialIndex, materials[i]) << world->pieces[i].name;
-    EXPECT_EQ(world->bottleTotal, 0);
-    EXPECT_EQ(levelLights.lightCount, 0);
+    EXPECT_TRUE(world->bottleTotal == 0 && levelLights.lightCount == 0);
 
     // Kinds are found by the first table row the name contains.
     EXPECT_STREQ(findPieceKind("Room02mat05")->keyword, "Room02");
@@ -60,8 +59,7 @@ TEST(MapLines, TheFourTestsAreIndependent)
     EXPECT_EQ(world->bottleTotal, 1);
     // A light line naming a bottle counts one that can never be collected.
     handleMapLine(*world, "Light Gorvik x 5 6 7 y 1 2 3");
-    EXPECT_EQ(world->pieceCount, 1);
-    EXPECT_EQ(world->bottleTotal, 2);
+    EXPECT_TRUE(world->pieceCount == 1 && world->bottleTotal == 2);
     ASSERT_EQ(levelLights.lightCount, 1);
     expectVector(levelLights.lightPositions[0], 5, 6, 7);
     handleMapLine(*world, "PlayerStart a b 1 2 3 c 4 5 6");
@@ -69,8 +67,7 @@ TEST(MapLines, TheFourTestsAreIndependent)
     // Case matters, and a line with no keyword does nothing.
     for (const char* line : {"STATIC table x 1 1 1 y 0 0 0", "light x y 1 1 1", ""})
         handleMapLine(*world, line);
-    EXPECT_EQ(world->pieceCount, 1);
-    EXPECT_EQ(levelLights.lightCount, 1);
+    EXPECT_TRUE(world->pieceCount == 1 && levelLights.lightCount == 1);
     // A torch whose line also says Light places a piece and a light.
     handleMapLine(*world, "static TorchLight x 9 8 7 y 0 0 0");
     EXPECT_EQ(world->pieceCount, 2);
@@ -162,11 +159,8 @@ TEST_F(LevelFile, LoadsPiecesLightsAndStartWithOrWithoutTrailingNewline)
         expectVector(levelLights.lightPositions[1], 40, 50, 60);
         // A name matching no kind: a level piece without geometry, but armed.
         const LevelPiece& hall = world->pieces[0];
-        EXPECT_EQ(hall.isProp, 0);
-        EXPECT_TRUE(hall.model.objects.empty());
-        EXPECT_EQ(hall.active, 1);
-        EXPECT_EQ(world->hitPoints, 1000);
-        EXPECT_EQ(world->levelComplete, 0);
+        EXPECT_TRUE(hall.isProp == 0 && hall.model.objects.empty() && hall.active == 1);
+        EXPECT_TRUE(world->hitPoints == 1000 && world->levelComplete == 0);
         expectVector(playerCamera.position, 5, 6, 7);
         expectVector(playerCamera.view, 5, 7, 37);
         // Each of the nine materials misses its file, then the glow picture.
@@ -233,8 +227,7 @@ TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
         writeFile("Data/Maps/Map.txt", std::string((8u << 20) + 1, ' '));
     auto world = freshWorld();
     world->loadLevel("Data/Maps/Map.txt");
-    EXPECT_EQ(world->pieceCount, 0);
-    EXPECT_EQ(world->hitPoints, 1000) << "the level is assembled from what was read";
+    EXPECT_TRUE(world->pieceCount == 0 && world->hitPoints == 1000) << "the level is assembled from what was read";
     const std::vector<std::string> texts = boxes.texts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(),
                          "The map file is larger than 8 MiB; only its first 8 MiB are read."),
