@@ -34,6 +34,7 @@ TEST(Camera, WalkingAndStrafingFollowTheFrameRate)
         {cameraAt(0, 0, 0, 0, 4, 3), true, 40, 10, {-2.4f, 0, 0}, "side vector not normalised again"},
         {ahead, false, 50, 2, {0, 30, 5}, "a slow frame steps at most 5"},
         {ahead, true, 50, 2, {-5, 30, 0}, "so does a slow strafe"},
+        {ahead, false, -50, 2, {0, 30, -5}, "and a slow step back"},
         {ahead, false, 50, 10, {0, 30, 5}, "10 fps still walks at full speed"},
         {ahead, false, 50, 0, {0, 30, 0}, "no rate yet: no movement"},
         {self, false, 50, 60, {1, 2, 3}, "a camera looking at itself stays"},
