@@ -219,19 +219,24 @@ TEST_F(LevelFile, PieceModelsLoadByKind)
 
 TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
 {
-    // A device that never ends where there is one; elsewhere a file past the limit.
+    // A device that never ends (where there is one), a file one byte past the
+    // limit, and one of exactly the limit, which is read whole without a word.
     std::filesystem::create_directories("Data/Maps");
-    std::error_code noDevice;
-    std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt", noDevice);
-    if (noDevice)
-        writeFile("Data/Maps/Map.txt", std::string((8u << 20) + 1, ' '));
-    auto world = freshWorld();
-    world->loadLevel("Data/Maps/Map.txt");
-    EXPECT_TRUE(world->pieceCount == 0 && world->hitPoints == 1000) << "the level is assembled from what was read";
-    const std::vector<std::string> texts = boxes.texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(),
-                         "The map file is larger than 8 MiB; only its first 8 MiB are read."),
-              1);
+    for (const size_t size : {size_t(0), (size_t(8) << 20) + 1, size_t(8) << 20}) {
+        std::filesystem::remove("Data/Maps/Map.txt");
+        std::error_code noDevice;
+        if (size == 0)
+            std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt", noDevice);
+        if (size > 0 || noDevice)
+            writeFile("Data/Maps/Map.txt", std::string(size ? size : (8u << 20) + 1, ' '));
+        boxes.clear();
+        auto world = freshWorld();
+        world->loadLevel("Data/Maps/Map.txt");
+        EXPECT_TRUE(world->pieceCount == 0 && world->hitPoints == 1000) << "the level is assembled from what was read";
+        const std::vector<std::string> texts = boxes.texts();
+        const char* const warning = "The map file is larger than 8 MiB; only its first 8 MiB are read.";
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), warning), size == size_t(8) << 20 ? 0 : 1) << size;
+    }
 }
 
 TEST_F(LevelFile, TheCheckerFailsOnlyWhenSomethingNeededIsMissing)
