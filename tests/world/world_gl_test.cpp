@@ -54,17 +54,15 @@ void lookFrom(const Vector3& eye, const Vector3& at)
 }
 
 // Where a world point lands in the window.
-void project(const Vector3& p, int& x, int& y)
+std::pair<int, int> project(const Vector3& p)
 {
-    GLdouble model[16], projection[16];
+    GLdouble model[16], projection[16], wx = 0, wy = 0, wz = 0;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble wx = 0, wy = 0, wz = 0;
     gluProject(p.x, p.y, p.z, model, projection, viewport, &wx, &wy, &wz);
-    x = static_cast<int>(wx);
-    y = static_cast<int>(wy);
+    return {static_cast<int>(wx), static_cast<int>(wy)};
 }
 
 GLuint whiteTexture()
@@ -140,8 +138,7 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWallsAndTheScenePassDrawsThem)
     // Each scene pass, drawn in grey: next to the hidden pile nothing
     // happens; next to the visible fire it is drawn and hurts; marked hidden
     // it is skipped; collected it is not drawn but still counts as visible.
-    int fx = 0, fy = 0;
-    project(fire.position, fx, fy);
+    const auto [fx, fy] = project(fire.position);
     const struct {
         Vector3 at;
         uint8_t visible, active;
@@ -173,9 +170,8 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     glColor3f(0.2f, 0.2f, 0.2f);
     world->renderWorld(true);
 
-    int hx = 0, hy = 0, ox = 0, oy = 0;
-    project(behindWall, hx, hy);
-    project(inTheOpen, ox, oy);
+    const auto [hx, hy] = project(behindWall);
+    const auto [ox, oy] = project(inTheOpen);
     const int wallRed = red(hx + 20, hy);
     EXPECT_NEAR(wallRed, 51, 2) << "the wall itself";
     EXPECT_EQ(red(hx, hy), wallRed) << "the glow behind the wall is hidden";
@@ -229,22 +225,21 @@ TEST_F(WorldGl, UnshownScenePassAppliesItsRulesAndDrawsNothing)
 void loadLitMaterials(World& world)
 {
     const std::string dir = makeScratchDir("world-lit");
-    const float colours[2][3] = {{0.9f, 0.1f, 0.1f}, {0.1f, 0.9f, 0.1f}};
     const char* const keys[4] = {"_DIFFUSE_MAP ", "_NORMAL_MAP ", "_HEIGHT_MAP ", "_SPECULAR_MAP "};
+    const std::vector<float> maps[2][4] = {
+        {{0.9f, 0.1f, 0.1f}, {0.5f, 0.5f, 1.0f}, {0.3f, 0.3f, 0.3f}, {0.3f, 0.3f, 0.3f}},
+        {{0.1f, 0.9f, 0.1f}, {0.5f, 0.5f, 1.0f}, {0.3f, 0.3f, 0.3f}, {0.3f, 0.3f, 0.3f}}};
+    const char* source = std::getenv("PLEMOX_SOURCE_DIR");
+    ScopedWorkingDirectory cwd(source ? source : gameDir());
     for (int m = 0; m < 2; ++m) {
+        const std::string name = dir + "/m" + std::to_string(m);
         std::string text = "_SHADING " + std::to_string(m) + "\n_SHININESS 16\n_TILING 1\n";
         for (int k = 0; k < 4; ++k) {
-            const std::string path = dir + "/map" + std::to_string(m) + std::to_string(k) + ".hdr";
-            const std::vector<float> value = k == 0 ? std::vector<float>(colours[m], colours[m] + 3)
-                                             : k == 1 ? std::vector<float>{0.5f, 0.5f, 1.0f}
-                                                      : std::vector<float>{0.3f, 0.3f, 0.3f};
-            writeFile(path, writeRgbe(1, 1, value));
-            text += keys[k] + path + "\n";
+            writeFile(name + std::to_string(k) + ".hdr", writeRgbe(1, 1, maps[m][k]));
+            text += keys[k] + name + std::to_string(k) + ".hdr\n";
         }
-        writeFile(dir + "/m" + std::to_string(m) + ".plemoxmat", text);
-        const char* source = std::getenv("PLEMOX_SOURCE_DIR");
-        ScopedWorkingDirectory cwd(source ? source : gameDir());
-        world.materials[m + 1].load(dir + "/m" + std::to_string(m) + ".plemoxmat");
+        writeFile(name + ".plemoxmat", text);
+        world.materials[m + 1].load(name + ".plemoxmat");
         ASSERT_NE(world.materials[m + 1].program.program, 0u);
     }
 }
@@ -292,9 +287,8 @@ TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
     EXPECT_EQ(pictures[0], pictures[1]);
     const auto at = [&](int x, int y, int c) { return pictures[1][(y * side + x) * 3 + c]; };
     EXPECT_GT(at(5, 5, 0), at(5, 5, 1) + 20) << "the wall fills the view to its corners";
-    int nx = 0, ny = 0, tx = 0, ty = 0;
-    project({0, 0, -30}, nx, ny);
-    project({25, 25, -50}, tx, ty);
+    const auto [nx, ny] = project({0, 0, -30});
+    const auto [tx, ty] = project({25, 25, -50});
     EXPECT_GT(at(nx, ny, 1), at(nx, ny, 0) + 20) << "the nearer quad covers the wall";
     EXPECT_GT(at(tx, ty, 1), at(tx, ty, 0) + 20) << "equal depth: the later slot wins";
     const GLuint pixels = side * side;
