@@ -101,7 +101,8 @@ TEST_F(ShippedData, ModelsLoadCleanlyAndHaveTheirSizes)
 TEST_F(ShippedData, MaterialFilesNameTheirFourMapsAndTheMapsAreSound)
 {
     for (int m = 0; m <= 8; ++m) {
-        const std::string file = m ? "Data/mat0" + std::to_string(m) + ".plemoxmat" : "Data/underground.plemoxmat";
+        const std::string file =
+            m ? "Data/mat0" + std::to_string(m) + ".plemoxmat" : std::string("Data/underground.plemoxmat");
         SCOPED_TRACE(file);
         Material material;
         ASSERT_TRUE(readMaterialFile(file, material));

@@ -196,8 +196,11 @@ TEST_F(LevelFile, LimitsAreToldOnce)
 TEST_F(LevelFile, PieceModelsLoadByKind)
 {
     // A crate from x = 0 to 10: boxes widen by 2.5 for props.
-    writeFile("Data/Models/Static/Crate.3DS", write3ds({trianglesMesh(boxCorners({0, 0, 0}, {10, 10, 10}, false))}));
-    writeFile("Data/Models/Level/Room02.3DS", write3ds({trianglesMesh(boxCorners({-50, -50, -50}, {50, 50, 50}, true))}));
+    const auto cube = [](float lo, float hi, bool inward) {
+        return write3ds({trianglesMesh(boxCorners({lo, lo, lo}, {hi, hi, hi}, inward))});
+    };
+    writeFile("Data/Models/Static/Crate.3DS", cube(0, 10, false));
+    writeFile("Data/Models/Level/Room02.3DS", cube(-50, 50, true));
     auto world = freshWorld();
     for (const char* name : {"Crate", "Room02", "Hall"})
         loadPieceModels(place(*world, name, {0, 0, 0}));
@@ -232,7 +235,8 @@ TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
         boxes.clear();
         auto world = freshWorld();
         world->loadLevel("Data/Maps/Map.txt");
-        EXPECT_TRUE(world->pieceCount == 0 && world->hitPoints == 1000) << "the level is assembled from what was read";
+        EXPECT_TRUE(world->pieceCount == 0 && world->hitPoints == 1000)
+            << "the level is assembled from what was read";
         const std::vector<std::string> texts = boxes.texts();
         const char* const warning = "The map file is larger than 8 MiB; only its first 8 MiB are read.";
         EXPECT_EQ(std::count(texts.begin(), texts.end(), warning), size == size_t(8) << 20 ? 0 : 1) << size;
