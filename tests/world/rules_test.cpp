@@ -10,14 +10,6 @@ ObjectBox box(float hx, float hy, float hz)
     return {hx, hy, hz, -hx, -hy, -hz};
 }
 
-// A fresh world at full health.
-std::unique_ptr<World> healthyWorld()
-{
-    auto world = freshWorld();
-    world->hitPoints = 1000;
-    return world;
-}
-
 // The rules of one frame in the order the passes apply them: the logic pass
 // (collision, pickups, completion, end rules), then two scene passes (each
 // drawn piece's contact rules, end rules). Returns the pass (1 logic, 2 and 3
@@ -43,7 +35,7 @@ int runFrame(World& world, Camera& camera)
 
 TEST(GameRules, CampfireKillsInTheSecondScenePassOfFrame167)
 {
-    auto world = healthyWorld();
+    auto world = freshWorld(1000);
     world->bottleTotal = 1;
     world->playerStart = Vector3(500, 0, 0);
     place(*world, "Campfire", {0, 0, 0}).visible = 1;
@@ -68,7 +60,7 @@ TEST(GameRules, CampfireKillsInTheSecondScenePassOfFrame167)
 
 TEST(GameRules, HiddenPropsNeitherHurtNorPushAndBoxlessOnesOnlyHurt)
 {
-    auto world = healthyWorld();
+    auto world = freshWorld(1000);
     LevelPiece& pile = place(*world, "Pile", {0, 0, 0});
     pile.model.boxes.push_back(box(50, 50, 50));
     Camera camera = cameraAt({1, 0, 0});
@@ -98,8 +90,7 @@ TEST(GameRules, HiddenPropsNeitherHurtNorPushAndBoxlessOnesOnlyHurt)
 
 TEST(GameRules, BottlesArePickedUpWithin20EvenWhenHiddenAndOnlyOnce)
 {
-    auto world = freshWorld();
-    world->hitPoints = 950;
+    auto world = freshWorld(950);
     world->bottleTotal = 2;
     LevelPiece& nearBottle = place(*world, "Gorvik", {0, 0, 19.9f});
     LevelPiece& farBottle = place(*world, "Gorvik", {0, 0, -20.0f});
@@ -162,7 +153,7 @@ TEST(GameRules, MinusOneResetsTheGame)
 
 TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
 {
-    auto world = healthyWorld();
+    auto world = freshWorld(1000);
     // A collected bottle still pushes: not drawn, but visible.
     LevelPiece& bottle = place(*world, "Gorvik", {0, 0, 0});
     bottle.model.boxes = {box(5, 5, 5)};

@@ -17,12 +17,14 @@
 #include "world/world.h"
 
 // A zero world on the heap (it is far too big for the stack) with the
-// globals beside it back at their start values.
-inline std::unique_ptr<World> freshWorld()
+// given hit points and the globals beside it back at their start values.
+inline std::unique_ptr<World> freshWorld(int hitPoints = 0)
 {
     levelLights = LevelLights();
     levelRecord.bottlesCollected = 0;
-    return std::make_unique<World>();
+    auto world = std::make_unique<World>();
+    world->hitPoints = hitPoints;
+    return world;
 }
 
 inline void expectVector(const Vector3& v, float x, float y, float z)

@@ -84,8 +84,7 @@ protected:
         GlTest::SetUp();
         if (IsSkipped())
             return;
-        world = freshWorld();
-        world->hitPoints = 1000;
+        world = freshWorld(1000);
         positionCamera(playerCamera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
         lookFrom({0, 0, 0}, {0, 0, -1});
     }
