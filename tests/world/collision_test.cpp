@@ -28,10 +28,7 @@ Vector3 pushFor(const Model3DS& model, const Vector3& center, const Matrix4& tur
     const Camera before = camera;
     collideCameraWithPiece(model, camera, center, 15.0f, turn);
     const Vector3 moved = camera.position - before.position;
-    const Vector3 viewMoved = camera.view - before.view;
-    EXPECT_NEAR(viewMoved.x, moved.x, 1e-4f);
-    EXPECT_NEAR(viewMoved.y, moved.y, 1e-4f);
-    EXPECT_NEAR(viewMoved.z, moved.z, 1e-4f);
+    expectVector(camera.view - before.view, moved.x, moved.y, moved.z);
     return moved;
 }
 

@@ -183,9 +183,7 @@ TEST_F(LevelFile, LimitsAreToldOnce)
         text += "Room Hall x 1 1 1 y 0 0 0\n";
     for (int i = 0; i < maxLights + 3; ++i)
         text += "Light a b 1 1 1\n";
-    auto world = load(text);
-    EXPECT_EQ(world->pieceCount, maxPieces);
-    EXPECT_EQ(levelLights.lightCount, maxLights);
+    load(text);
     // The nine missing materials and the glow are told as usual, the limits once.
     ASSERT_EQ(boxes.boxes().size(), 11u) << ::testing::PrintToString(boxes.texts());
     const MessageBoxRequest& warning = boxes.boxes()[0];
