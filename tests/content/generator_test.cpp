@@ -36,13 +36,12 @@ TEST(Generator, GivesTheSameBytesOnEveryRunAndRefusesAnUnwritableFolder)
     const std::string icon = readFile(dir + ".ico");
     ASSERT_EQ(icon.size(), 22u + 40u + 32u * 32u * 4u + 32u * 4u);
     auto word = [&](size_t at) { return static_cast<uint8_t>(icon[at]) | static_cast<uint8_t>(icon[at + 1]) << 8; };
-    EXPECT_EQ(word(2), 1);  // an icon
-    EXPECT_EQ(word(4), 1);  // one image
-    EXPECT_EQ(word(6), 32 | 32 << 8);
-    EXPECT_EQ(word(12), 32);
-    EXPECT_EQ(word(14) + (word(16) << 16), static_cast<int>(icon.size()) - 22);
-    EXPECT_EQ(word(18), 22);
-    EXPECT_EQ(word(22 + 8), 64) << "colour rows and mask";
+    // Offset and value of each 16-bit field: an icon, one image of 32 x 32
+    // at 32 bits, its size and offset, 64 rows (colour and mask).
+    const int fields[][2] = {{2, 1},  {4, 1},  {6, 32 | 32 << 8}, {12, 32}, {14, int(icon.size()) - 22},
+                             {16, 0}, {18, 22}, {22 + 8, 64}};
+    for (const auto& field : fields)
+        EXPECT_EQ(word(static_cast<size_t>(field[0])), field[1]) << "at " << field[0];
     EXPECT_EQ(static_cast<uint8_t>(icon[62 + 3]), 0) << "corner";
     EXPECT_EQ(static_cast<uint8_t>(icon[62 + (10 * 32 + 16) * 4 + 3]), 255) << "bottle";
     fs::remove(dir + ".ico");

@@ -190,8 +190,6 @@ public:
         return best;
     }
 
-    const std::vector<WorldTriangle>& triangles() const { return triangles_; }
-
 private:
     size_t index(int x, int y, int z) const { return (static_cast<size_t>(z) * counts_[1] + y) * counts_[0] + x; }
     std::vector<uint32_t>& cellAt(int x, int y, int z) { return cells_[index(x, y, z)]; }

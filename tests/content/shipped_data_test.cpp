@@ -25,7 +25,6 @@ protected:
             GTEST_SKIP() << "the build makes no game data (PLEMOX_CONTENT is off)";
         cwd = std::make_unique<ScopedWorkingDirectory>(gameDir());
     }
-    void TearDown() override { cwd.reset(); }
 
     std::unique_ptr<ScopedWorkingDirectory> cwd;
     BoxRecorder boxes;
@@ -101,9 +100,9 @@ TEST_F(ShippedData, ModelsLoadCleanlyAndHaveTheirSizes)
 
 TEST_F(ShippedData, MaterialFilesNameTheirFourMapsAndTheMapsAreSound)
 {
-    for (const char* file : {"Data/underground.plemoxmat", "Data/mat01.plemoxmat", "Data/mat02.plemoxmat",
-                             "Data/mat03.plemoxmat", "Data/mat04.plemoxmat", "Data/mat05.plemoxmat",
-                             "Data/mat06.plemoxmat", "Data/mat07.plemoxmat", "Data/mat08.plemoxmat"}) {
+    for (int m = 0; m <= 8; ++m) {
+        const std::string file =
+            m ? "Data/mat0" + std::to_string(m) + ".plemoxmat" : std::string("Data/underground.plemoxmat");
         SCOPED_TRACE(file);
         Material material;
         ASSERT_TRUE(readMaterialFile(file, material));
@@ -171,7 +170,7 @@ TEST_F(ShippedData, MusicIsAnMp3OfOneToTwoMinutesThatLoopsExactly)
 {
     const std::string mp3 = readFile("Data/Audio/mirelto.mp3");
     ASSERT_GT(mp3.size(), 200000u);
-    const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(mp3[i])); };
+    const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<uint8_t>(mp3[i])); };
     const auto u32 = [&](size_t i) { return byte(i) << 24 | byte(i + 1) << 16 | byte(i + 2) << 8 | byte(i + 3); };
     // MPEG-1 layer III frame sync at the very start (no ID3 tag before it),
     // the information frame in the first frame with its frame count.

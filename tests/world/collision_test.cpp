@@ -28,10 +28,7 @@ Vector3 pushFor(const Model3DS& model, const Vector3& center, const Matrix4& tur
     const Camera before = camera;
     collideCameraWithPiece(model, camera, center, 15.0f, turn);
     const Vector3 moved = camera.position - before.position;
-    const Vector3 viewMoved = camera.view - before.view;
-    EXPECT_NEAR(viewMoved.x, moved.x, 1e-4f);
-    EXPECT_NEAR(viewMoved.y, moved.y, 1e-4f);
-    EXPECT_NEAR(viewMoved.z, moved.z, 1e-4f);
+    expectVector(camera.view - before.view, moved.x, moved.y, moved.z);
     return moved;
 }
 
@@ -65,24 +62,19 @@ TEST(Collision, PushesOutAlongTheNormalByThePenetration)
     expectVector(pushFor(wall, {300, 0, 5}), 0, 0, 0);
 }
 
-TEST(Collision, EdgesPushWithinHalfTheRadius)
+TEST(Collision, EdgesPushWithinHalfTheRadiusAndCornersAddTheirPushes)
 {
     const Model3DS triangle = trianglesModel({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}});
-    // The foot (-5, 50, 0) is outside, the edge x = 0 is 7.07 away: pushed as if inside.
-    expectVector(pushFor(triangle, {-5, 50, 5}), 0, 0, 10);
-    // 7.5 from the edge exactly (on the plane): no push.
-    expectVector(pushFor(triangle, {-7.5f, 50, 0}), 0, 0, 0);
-    expectVector(pushFor(triangle, {-8, 50, 0}), 0, 0, 0);
-    // Just within 7.5 on the plane: the back-side push of d = 0.
-    expectVector(pushFor(triangle, {-7.4f, 50, 0}), 0, 0, -15);
-}
+    // The foot (-5, 50, 0) is outside, the edge x = 0 is 7.07 away: pushed as
+    // if inside. On the plane 7.5 or more from the edge: no push; just within
+    // it, the back-side push of d = 0.
+    const float cases[][2] = {{-5, 10}, {-7.5f, 0}, {-8, 0}, {-7.4f, -15}};
+    for (const auto& c : cases)
+        expectVector(pushFor(triangle, {c[0], 50, c[1] > 0 ? 5.0f : 0.0f}), 0, 0, c[1]);
 
-TEST(Collision, TwoWallsAtACornerAddTheirPushes)
-{
-    std::vector<Vector3> corners = {{0, -100, 0}, {100, -100, 0}, {0, 100, 0}};  // z = 0, facing +z
-    for (const Vector3& v : std::vector<Vector3>{{0, -100, 0}, {0, 100, 0}, {0, -100, 100}})  // x = 0, facing +x
-        corners.push_back(v);
-    const Model3DS corner = trianglesModel(corners);
+    // Walls z = 0 facing +z and x = 0 facing +x.
+    const Model3DS corner = trianglesModel(
+        {{0, -100, 0}, {100, -100, 0}, {0, 100, 0}, {0, -100, 0}, {0, 100, 0}, {0, -100, 100}});
     expectVector(pushFor(corner, {10, 0, 10}), 5, 0, 5);
 }
 

@@ -30,10 +30,9 @@ TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
     // Fields that do not convert leave what the slot held (zero in a fresh one).
     EXPECT_TRUE(handleMapLine(*world, "Room Room03 x 1 2 oops 5 6 7"));
     EXPECT_TRUE(handleMapLine(*world, "Corridor"));
-    handleMapLine(*world, "Room Room02mat05 x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Room02mat09 x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Room02 mat05 0 0 0 mat07 0 0 0");
-    handleMapLine(*world, "static Stonemat03mat01 x 0 0 0 y 0 0 0");
+    for (const char* line : {"Room Room02mat05 x 0 0 0 y 0 0 0", "Room Room02mat09 x 0 0 0 y 0 0 0",
+                             "Room Room02 mat05 0 0 0 mat07 0 0 0", "static Stonemat03mat01 x 0 0 0 y 0 0 0"})
+        handleMapLine(*world, line);
     ASSERT_EQ(world->pieceCount, 7);
     EXPECT_STREQ(world->pieces[0].name, "Table");
     expectVector(world->pieces[0].position, 10, 0, 20);
@@ -44,8 +43,7 @@ TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
     const int materials[7] = {0, 0, 0, 5, 0, 0, 1};  // only the name is searched, mat01 upwards
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(world->pieces[i].materialIndex, materials[i]) << world->pieces[i].name;
-    EXPECT_EQ(world->bottleTotal, 0);
-    EXPECT_EQ(levelLights.lightCount, 0);
+    EXPECT_TRUE(world->bottleTotal == 0 && levelLights.lightCount == 0);
 
     // Kinds are found by the first table row the name contains.
     EXPECT_STREQ(findPieceKind("Room02mat05")->keyword, "Room02");
@@ -61,18 +59,15 @@ TEST(MapLines, TheFourTestsAreIndependent)
     EXPECT_EQ(world->bottleTotal, 1);
     // A light line naming a bottle counts one that can never be collected.
     handleMapLine(*world, "Light Gorvik x 5 6 7 y 1 2 3");
-    EXPECT_EQ(world->pieceCount, 1);
-    EXPECT_EQ(world->bottleTotal, 2);
+    EXPECT_TRUE(world->pieceCount == 1 && world->bottleTotal == 2);
     ASSERT_EQ(levelLights.lightCount, 1);
     expectVector(levelLights.lightPositions[0], 5, 6, 7);
     handleMapLine(*world, "PlayerStart a b 1 2 3 c 4 5 6");
     expectVector(world->playerStart, 1, 2, 3);
     // Case matters, and a line with no keyword does nothing.
-    handleMapLine(*world, "STATIC table x 1 1 1 y 0 0 0");
-    handleMapLine(*world, "light x y 1 1 1");
-    handleMapLine(*world, "");
-    EXPECT_EQ(world->pieceCount, 1);
-    EXPECT_EQ(levelLights.lightCount, 1);
+    for (const char* line : {"STATIC table x 1 1 1 y 0 0 0", "light x y 1 1 1", ""})
+        handleMapLine(*world, line);
+    EXPECT_TRUE(world->pieceCount == 1 && levelLights.lightCount == 1);
     // A torch whose line also says Light places a piece and a light.
     handleMapLine(*world, "static TorchLight x 9 8 7 y 0 0 0");
     EXPECT_EQ(world->pieceCount, 2);
@@ -164,11 +159,8 @@ TEST_F(LevelFile, LoadsPiecesLightsAndStartWithOrWithoutTrailingNewline)
         expectVector(levelLights.lightPositions[1], 40, 50, 60);
         // A name matching no kind: a level piece without geometry, but armed.
         const LevelPiece& hall = world->pieces[0];
-        EXPECT_EQ(hall.isProp, 0);
-        EXPECT_TRUE(hall.model.objects.empty());
-        EXPECT_EQ(hall.active, 1);
-        EXPECT_EQ(world->hitPoints, 1000);
-        EXPECT_EQ(world->levelComplete, 0);
+        EXPECT_TRUE(hall.isProp == 0 && hall.model.objects.empty() && hall.active == 1);
+        EXPECT_TRUE(world->hitPoints == 1000 && world->levelComplete == 0);
         expectVector(playerCamera.position, 5, 6, 7);
         expectVector(playerCamera.view, 5, 7, 37);
         // Each of the nine materials misses its file, then the glow picture.
@@ -191,28 +183,25 @@ TEST_F(LevelFile, LimitsAreToldOnce)
         text += "Room Hall x 1 1 1 y 0 0 0\n";
     for (int i = 0; i < maxLights + 3; ++i)
         text += "Light a b 1 1 1\n";
-    auto world = load(text);
-    EXPECT_EQ(world->pieceCount, maxPieces);
-    EXPECT_EQ(levelLights.lightCount, maxLights);
+    load(text);
     // The nine missing materials and the glow are told as usual, the limits once.
     ASSERT_EQ(boxes.boxes().size(), 11u) << ::testing::PrintToString(boxes.texts());
     const MessageBoxRequest& warning = boxes.boxes()[0];
     EXPECT_EQ(warning.text, "The map places more than 1024 pieces or more than 255 lights; the extra lines are ignored.");
-    EXPECT_EQ(warning.caption, "Warning");
-    EXPECT_EQ(warning.type, unsigned(MB_OK | MB_ICONWARNING));
+    EXPECT_TRUE(warning.caption == "Warning" && warning.type == unsigned(MB_OK | MB_ICONWARNING));
 }
 
 TEST_F(LevelFile, PieceModelsLoadByKind)
 {
     // A crate from x = 0 to 10: boxes widen by 2.5 for props.
-    writeFile("Data/Models/Static/Crate.3DS", trianglesFile(boxCorners({0, 0, 0}, {10, 10, 10}, false)));
-    writeFile("Data/Models/Level/Room02.3DS", trianglesFile(boxCorners({-50, -50, -50}, {50, 50, 50}, true)));
+    const auto cube = [](float lo, float hi, bool inward) {
+        return write3ds({trianglesMesh(boxCorners({lo, lo, lo}, {hi, hi, hi}, inward))});
+    };
+    writeFile("Data/Models/Static/Crate.3DS", cube(0, 10, false));
+    writeFile("Data/Models/Level/Room02.3DS", cube(-50, 50, true));
     auto world = freshWorld();
-    handleMapLine(*world, "static Crate x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Room02 x 0 0 0 y 0 0 0");
-    handleMapLine(*world, "Room Hall x 0 0 0 y 0 0 0");
-    for (int i = 0; i < world->pieceCount; ++i)
-        loadPieceModels(world->pieces[i]);
+    for (const char* name : {"Crate", "Room02", "Hall"})
+        loadPieceModels(place(*world, name, {0, 0, 0}));
     const LevelPiece& crate = world->pieces[0];
     ASSERT_EQ(crate.model.boxes.size(), 1u);
     EXPECT_FLOAT_EQ(crate.model.boxes[0].minX, -2.5f);
@@ -231,20 +220,25 @@ TEST_F(LevelFile, PieceModelsLoadByKind)
 
 TEST_F(LevelFile, AnEndlessMapIsCutOffWithOneWarning)
 {
-    // A device that never ends where there is one; elsewhere a file past the limit.
+    // A device that never ends (where there is one), a file one byte past the
+    // limit, and one of exactly the limit, which is read whole without a word.
     std::filesystem::create_directories("Data/Maps");
-    std::error_code noDevice;
-    std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt", noDevice);
-    if (noDevice)
-        writeFile("Data/Maps/Map.txt", std::string((8u << 20) + 1, ' '));
-    auto world = freshWorld();
-    world->loadLevel("Data/Maps/Map.txt");
-    EXPECT_EQ(world->pieceCount, 0);
-    EXPECT_EQ(world->hitPoints, 1000) << "the level is assembled from what was read";
-    const std::vector<std::string> texts = boxes.texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(),
-                         "The map file is larger than 8 MiB; only its first 8 MiB are read."),
-              1);
+    for (const size_t size : {size_t(0), (size_t(8) << 20) + 1, size_t(8) << 20}) {
+        std::filesystem::remove("Data/Maps/Map.txt");
+        std::error_code noDevice;
+        if (size == 0)
+            std::filesystem::create_symlink("/dev/zero", "Data/Maps/Map.txt", noDevice);
+        if (size > 0 || noDevice)
+            writeFile("Data/Maps/Map.txt", std::string(size ? size : (8u << 20) + 1, ' '));
+        boxes.clear();
+        auto world = freshWorld();
+        world->loadLevel("Data/Maps/Map.txt");
+        EXPECT_TRUE(world->pieceCount == 0 && world->hitPoints == 1000)
+            << "the level is assembled from what was read";
+        const std::vector<std::string> texts = boxes.texts();
+        const char* const warning = "The map file is larger than 8 MiB; only its first 8 MiB are read.";
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), warning), size == size_t(8) << 20 ? 0 : 1) << size;
+    }
 }
 
 TEST_F(LevelFile, TheCheckerFailsOnlyWhenSomethingNeededIsMissing)

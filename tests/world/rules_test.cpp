@@ -7,18 +7,7 @@ namespace {
 // A box of the given half sizes about the origin.
 ObjectBox box(float hx, float hy, float hz)
 {
-    ObjectBox b;
-    b.maxX = hx, b.maxY = hy, b.maxZ = hz;
-    b.minX = -hx, b.minY = -hy, b.minZ = -hz;
-    return b;
-}
-
-// A fresh world at full health.
-std::unique_ptr<World> healthyWorld()
-{
-    auto world = freshWorld();
-    world->hitPoints = 1000;
-    return world;
+    return {hx, hy, hz, -hx, -hy, -hz};
 }
 
 // The rules of one frame in the order the passes apply them: the logic pass
@@ -46,7 +35,7 @@ int runFrame(World& world, Camera& camera)
 
 TEST(GameRules, CampfireKillsInTheSecondScenePassOfFrame167)
 {
-    auto world = healthyWorld();
+    auto world = freshWorld(1000);
     world->bottleTotal = 1;
     world->playerStart = Vector3(500, 0, 0);
     place(*world, "Campfire", {0, 0, 0}).visible = 1;
@@ -71,7 +60,7 @@ TEST(GameRules, CampfireKillsInTheSecondScenePassOfFrame167)
 
 TEST(GameRules, HiddenPropsNeitherHurtNorPushAndBoxlessOnesOnlyHurt)
 {
-    auto world = healthyWorld();
+    auto world = freshWorld(1000);
     LevelPiece& pile = place(*world, "Pile", {0, 0, 0});
     pile.model.boxes.push_back(box(50, 50, 50));
     Camera camera = cameraAt({1, 0, 0});
@@ -101,8 +90,7 @@ TEST(GameRules, HiddenPropsNeitherHurtNorPushAndBoxlessOnesOnlyHurt)
 
 TEST(GameRules, BottlesArePickedUpWithin20EvenWhenHiddenAndOnlyOnce)
 {
-    auto world = freshWorld();
-    world->hitPoints = 950;
+    auto world = freshWorld(950);
     world->bottleTotal = 2;
     LevelPiece& nearBottle = place(*world, "Gorvik", {0, 0, 19.9f});
     LevelPiece& farBottle = place(*world, "Gorvik", {0, 0, -20.0f});
@@ -165,10 +153,10 @@ TEST(GameRules, MinusOneResetsTheGame)
 
 TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
 {
-    auto world = healthyWorld();
+    auto world = freshWorld(1000);
     // A collected bottle still pushes: not drawn, but visible.
     LevelPiece& bottle = place(*world, "Gorvik", {0, 0, 0});
-    bottle.model.boxes.push_back(box(5, 5, 5));
+    bottle.model.boxes = {box(5, 5, 5)};
     bottle.isCollectible = bottle.active = 0;
     bottle.visible = 1;
     Camera camera = cameraAt({0, 1, 0});
@@ -199,9 +187,8 @@ TEST(GameRules, PushOutUsesTheFirstBoxTurnedBack)
 
     // The box includes its faces.
     EXPECT_TRUE(pointInBox({5, -5, 5}, box(5, 5, 5)));
-    EXPECT_FALSE(pointInBox({5.001f, 0, 0}, box(5, 5, 5)));
-    EXPECT_FALSE(pointInBox({0, -5.001f, 0}, box(5, 5, 5)));
-    EXPECT_FALSE(pointInBox({0, 0, 6}, box(5, 5, 5)));
+    for (const Vector3& outside : {Vector3(5.001f, 0, 0), Vector3(0, -5.001f, 0), Vector3(0, 0, 6)})
+        EXPECT_FALSE(pointInBox(outside, box(5, 5, 5))) << outside.x << " " << outside.y << " " << outside.z;
 }
 
 TEST(GameRules, NearestSearches)
@@ -221,10 +208,7 @@ TEST(GameRules, NearestSearches)
     // No lights: lit from above the piece itself. Farther than the start
     // distance from every light: the first one.
     expectVector(lightForPiece({3, 4, 5}), 3, 104, 5);
-    levelLights.lightPositions[0] = Vector3(10, 0, 0);
-    levelLights.lightPositions[1] = Vector3(-10, 0, 0);
-    levelLights.lightPositions[2] = Vector3(0, 0, 50);
-    levelLights.lightCount = 3;
+    levelLights = LevelLights{{{10, 0, 0}, {-10, 0, 0}, {0, 0, 50}}, 3};
     expectVector(lightForPiece({0, 0, 0}), 10, 0, 0);
     expectVector(lightForPiece({0, 0, 40}), 0, 0, 50);
     expectVector(lightForPiece({-9, 0, 0}), -10, 0, 0);

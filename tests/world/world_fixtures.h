@@ -17,14 +17,14 @@
 #include "world/world.h"
 
 // A zero world on the heap (it is far too big for the stack) with the
-// globals beside it back at their start values.
-inline std::unique_ptr<World> freshWorld()
+// given hit points and the globals beside it back at their start values.
+inline std::unique_ptr<World> freshWorld(int hitPoints = 0)
 {
-    levelLights.lightCount = 0;
-    for (Vector3& light : levelLights.lightPositions)
-        light = Vector3();
+    levelLights = LevelLights();
     levelRecord.bottlesCollected = 0;
-    return std::make_unique<World>();
+    auto world = std::make_unique<World>();
+    world->hitPoints = hitPoints;
+    return world;
 }
 
 inline void expectVector(const Vector3& v, float x, float y, float z)
@@ -113,10 +113,4 @@ inline std::vector<Vector3> boxCorners(const Vector3& lo, const Vector3& hi, boo
     addQuad(c, {lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z}, {0, 0, s});
     addQuad(c, {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}, {0, 0, -s});
     return c;
-}
-
-// A 3DS file holding one object made of these triangles.
-inline std::string trianglesFile(const std::vector<Vector3>& corners)
-{
-    return write3ds({trianglesMesh(corners)});
 }

@@ -1,19 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "world/camera.h"
-#include "app/probe.h"
 #include "assets/writers.h"
-#include "render/opengl.h"
+#include "render/capabilities.h"
 #include "render/meshlist.h"
+#include "render/opengl.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
 #include "world/lensflare.h"
@@ -58,17 +54,15 @@ void lookFrom(const Vector3& eye, const Vector3& at)
 }
 
 // Where a world point lands in the window.
-void project(const Vector3& p, int& x, int& y)
+std::pair<int, int> project(const Vector3& p)
 {
-    GLdouble model[16], projection[16];
+    GLdouble model[16], projection[16], wx = 0, wy = 0, wz = 0;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble wx = 0, wy = 0, wz = 0;
     gluProject(p.x, p.y, p.z, model, projection, viewport, &wx, &wy, &wz);
-    x = static_cast<int>(wx);
-    y = static_cast<int>(wy);
+    return {static_cast<int>(wx), static_cast<int>(wy)};
 }
 
 GLuint whiteTexture()
@@ -77,8 +71,7 @@ GLuint whiteTexture()
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 8, 8, 0, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
     return texture;
 }
@@ -91,8 +84,7 @@ protected:
         GlTest::SetUp();
         if (IsSkipped())
             return;
-        world = freshWorld();
-        world->hitPoints = 1000;
+        world = freshWorld(1000);
         positionCamera(playerCamera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
         lookFrom({0, 0, 0}, {0, 0, -1});
     }
@@ -112,35 +104,56 @@ protected:
 
 }  // namespace
 
-TEST_F(WorldGl, OcclusionFindsPropsBehindWalls)
+TEST_F(WorldGl, OcclusionFindsPropsBehindWallsAndTheScenePassDrawsThem)
 {
     addWall(*world);
-    LevelPiece& hidden = addCrate(*world, {-60, 0, -150});
-    LevelPiece& open = addCrate(*world, {60, 0, -150});
+    LevelPiece& pile = addCrate(*world, {-60, 0, -150});
+    LevelPiece& fire = addCrate(*world, {60, 0, -150});
     LevelPiece& broken = place(*world, "Stone", {60, 0, -100});
+    pile.hazardDamage = 2;
+    fire.hazardDamage = 3;
+    world->bottleTotal = 1;
     world->renderWorld(false);
-    EXPECT_EQ(hidden.visible, 0);
-    EXPECT_EQ(open.visible, 1);
+    EXPECT_EQ(pile.visible, 0);
+    EXPECT_EQ(fire.visible, 1);
     EXPECT_EQ(broken.visible, 0) << "a model without objects has no edges to pass";
 
     // Colour and depth writes are back on, culling off.
-    GLboolean colour[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
-    glGetBooleanv(GL_COLOR_WRITEMASK, colour);
-    EXPECT_TRUE(colour[0] && colour[1] && colour[2] && colour[3]);
-    GLboolean depth = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth);
-    EXPECT_TRUE(depth);
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    GLboolean writes[5] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, writes);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &writes[4]);
+    EXPECT_TRUE(writes[0] && writes[1] && writes[2] && writes[3] && writes[4] && !glIsEnabled(GL_CULL_FACE));
 
     // Seen from behind the wall's plane the hidden crate is in the open.
     clear();
     lookFrom({-60, 0, -100}, {-60, 0, -150});
-    EXPECT_TRUE(isModelVisible(hidden.model, hidden.position, hidden.rotation));
+    EXPECT_TRUE(isModelVisible(pile.model, pile.position, pile.rotation));
     clear();
     lookFrom({0, 0, 0}, {0, 0, -1});
     world->renderWorld(false);
-    EXPECT_EQ(hidden.visible, 0);
-    EXPECT_EQ(open.visible, 1) << "a visible prop's own depth does not hide its box edges";
+    EXPECT_EQ(pile.visible, 0);
+    ASSERT_EQ(fire.visible, 1) << "a visible prop's own depth does not hide its box edges";
+
+    // Each scene pass, drawn in grey: next to the hidden pile nothing
+    // happens; next to the visible fire it is drawn and hurts; marked hidden
+    // it is skipped; collected it is not drawn but still counts as visible.
+    const auto [fx, fy] = project(fire.position);
+    const struct {
+        Vector3 at;
+        uint8_t visible, active;
+        int red, hitPoints;
+    } steps[] = {{{-50, 0, -150}, 1, 1, 127, 1000}, {{50, 0, -150}, 1, 1, 127, 997},
+                 {{50, 0, -150}, 0, 1, 0, 997},     {{50, 0, -150}, 1, 0, 0, 994}};
+    for (const auto& step : steps) {
+        positionCamera(playerCamera, step.at.x, 0, step.at.z, step.at.x, 0, step.at.z - 1, 0, 1, 0);
+        fire.visible = step.visible;
+        fire.active = step.active;
+        clear();
+        glColor3f(0.5f, 0.5f, 0.5f);
+        world->renderWorld(true);
+        EXPECT_NEAR(red(fx, fy), step.red, 2) << step.at.x << " visible " << int(step.visible);
+        EXPECT_EQ(world->hitPoints, step.hitPoints) << step.at.x << " visible " << int(step.visible);
+    }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -156,9 +169,8 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     glColor3f(0.2f, 0.2f, 0.2f);
     world->renderWorld(true);
 
-    int hx = 0, hy = 0, ox = 0, oy = 0;
-    project(behindWall, hx, hy);
-    project(inTheOpen, ox, oy);
+    const auto [hx, hy] = project(behindWall);
+    const auto [ox, oy] = project(inTheOpen);
     const int wallRed = red(hx + 20, hy);
     EXPECT_NEAR(wallRed, 51, 2) << "the wall itself";
     EXPECT_EQ(red(hx, hy), wallRed) << "the glow behind the wall is hidden";
@@ -170,9 +182,7 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     // unit 0 active with the replace environment.
     GLboolean depth = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depth);
-    EXPECT_TRUE(depth && !glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(depth && !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CULL_FACE) && !glIsEnabled(GL_TEXTURE_2D));
     GLint unit = 0, mode = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
@@ -196,55 +206,12 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(WorldGl, ScenePassDrawsVisiblePiecesAndAppliesHazards)
-{
-    addWall(*world);
-    LevelPiece& fire = addCrate(*world, {60, 0, -150});
-    fire.hazardDamage = 3;
-    LevelPiece& pile = addCrate(*world, {-60, 0, -150});
-    pile.hazardDamage = 2;
-    world->bottleTotal = 1;
-    world->renderWorld(false);
-    ASSERT_EQ(fire.visible, 1);
-    ASSERT_EQ(pile.visible, 0);
-
-    // Each scene pass, drawn in grey: next to the hidden pile nothing
-    // happens; next to the visible fire it is drawn and hurts; marked hidden
-    // it is skipped; collected it is not drawn but still counts as visible.
-    int fx = 0, fy = 0;
-    project(fire.position, fx, fy);
-    const struct {
-        Vector3 at;
-        uint8_t visible, active;
-        int red, hitPoints;
-    } steps[] = {{{-50, 0, -150}, 1, 1, 127, 1000}, {{50, 0, -150}, 1, 1, 127, 997},
-                 {{50, 0, -150}, 0, 1, 0, 997},     {{50, 0, -150}, 1, 0, 0, 994}};
-    for (const auto& step : steps) {
-        positionCamera(playerCamera, step.at.x, 0, step.at.z, step.at.x, 0, step.at.z - 1, 0, 1, 0);
-        fire.visible = step.visible;
-        fire.active = step.active;
-        clear();
-        glColor3f(0.5f, 0.5f, 0.5f);
-        world->renderWorld(true);
-        EXPECT_NEAR(red(fx, fy), step.red, 2) << step.at.x << " visible " << int(step.visible);
-        EXPECT_EQ(world->hitPoints, step.hitPoints) << step.at.x << " visible " << int(step.visible);
-    }
-
-    // The global pass hook runs the game's own world.
-    EXPECT_EQ(::world.pieceCount, 0);
-    renderWorldPass(true);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
 TEST_F(WorldGl, UnshownScenePassAppliesItsRulesAndDrawsNothing)
 {
     LevelPiece& fire = addCrate(*world, {0, 0, -60});
     fire.hazardDamage = 3;
     fire.visible = 1;
-    world->hitPoints = 1000;
     positionCamera(playerCamera, 0, 0, -57, 0, 0, -100, 0, 1, 0);  // inside the crate's box
-    lookFrom({0, 0, 0}, {0, 0, -1});
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor3f(0.5f, 0.5f, 0.5f);
     world->renderWorld(true, false);
     EXPECT_EQ(world->hitPoints, 997);
@@ -257,22 +224,21 @@ TEST_F(WorldGl, UnshownScenePassAppliesItsRulesAndDrawsNothing)
 void loadLitMaterials(World& world)
 {
     const std::string dir = makeScratchDir("world-lit");
-    const float colours[2][3] = {{0.9f, 0.1f, 0.1f}, {0.1f, 0.9f, 0.1f}};
     const char* const keys[4] = {"_DIFFUSE_MAP ", "_NORMAL_MAP ", "_HEIGHT_MAP ", "_SPECULAR_MAP "};
+    const std::vector<float> maps[2][4] = {
+        {{0.9f, 0.1f, 0.1f}, {0.5f, 0.5f, 1.0f}, {0.3f, 0.3f, 0.3f}, {0.3f, 0.3f, 0.3f}},
+        {{0.1f, 0.9f, 0.1f}, {0.5f, 0.5f, 1.0f}, {0.3f, 0.3f, 0.3f}, {0.3f, 0.3f, 0.3f}}};
+    const char* source = std::getenv("PLEMOX_SOURCE_DIR");
+    ScopedWorkingDirectory cwd(source ? source : gameDir());
     for (int m = 0; m < 2; ++m) {
+        const std::string name = dir + "/m" + std::to_string(m);
         std::string text = "_SHADING " + std::to_string(m) + "\n_SHININESS 16\n_TILING 1\n";
         for (int k = 0; k < 4; ++k) {
-            const std::string path = dir + "/map" + std::to_string(m) + std::to_string(k) + ".hdr";
-            const std::vector<float> value = k == 0 ? std::vector<float>(colours[m], colours[m] + 3)
-                                             : k == 1 ? std::vector<float>{0.5f, 0.5f, 1.0f}
-                                                      : std::vector<float>{0.3f, 0.3f, 0.3f};
-            writeFile(path, writeRgbe(1, 1, value));
-            text += keys[k] + path + "\n";
+            writeFile(name + std::to_string(k) + ".hdr", writeRgbe(1, 1, maps[m][k]));
+            text += keys[k] + name + std::to_string(k) + ".hdr\n";
         }
-        writeFile(dir + "/m" + std::to_string(m) + ".plemoxmat", text);
-        const char* source = std::getenv("PLEMOX_SOURCE_DIR");
-        ScopedWorkingDirectory cwd(source ? source : gameDir());
-        world.materials[m + 1].load(dir + "/m" + std::to_string(m) + ".plemoxmat");
+        writeFile(name + ".plemoxmat", text);
+        world.materials[m + 1].load(name + ".plemoxmat");
         ASSERT_NE(world.materials[m + 1].program.program, 0u);
     }
 }
@@ -295,15 +261,13 @@ TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
     LevelPiece& spikes = addCrate(*world, {0, 0, 20});
     spikes.visible = 1;
     spikes.hazardDamage = 5;
-    world->hitPoints = 1000;
     levelLights.lightPositions[0] = Vector3(0, 0, 10);
     levelLights.lightCount = 1;
 
-    const auto genQueries = reinterpret_cast<PFNGLGENQUERIESARBPROC>(getGlProcAddress("glGenQueriesARB"));
-    const auto queryResult = reinterpret_cast<PFNGLGETQUERYOBJECTUIVARBPROC>(getGlProcAddress("glGetQueryObjectuivARB"));
-    const auto deleteQueries = reinterpret_cast<PFNGLDELETEQUERIESARBPROC>(getGlProcAddress("glDeleteQueriesARB"));
+    OcclusionQueryEntryPoints gl;
+    ASSERT_TRUE(fetchEntryPoints(gl, getGlProcAddress));
     GLuint query = 0;
-    genQueries(1, &query);
+    gl.glGenQueriesARB(1, &query);
     ASSERT_TRUE(setShadedFragmentQuery(query));
     std::vector<uint8_t> pictures[2];
     GLuint shaded[2] = {};
@@ -312,19 +276,18 @@ TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         lookFrom({0, 0, 0}, {0, 0, -1});
         world->renderWorld(true);
-        queryResult(query, GL_QUERY_RESULT_ARB, &shaded[prePass]);
+        gl.glGetQueryObjectuivARB(query, GL_QUERY_RESULT_ARB, &shaded[prePass]);
         pictures[prePass] = readPixelsRgb(0, 0, side, side);
     }
     setDepthPrePass(true);
     setShadedFragmentQuery(0);
-    deleteQueries(1, &query);
+    gl.glDeleteQueriesARB(1, &query);
     EXPECT_EQ(world->hitPoints, 990) << "the hazard behind the camera hurt in both passes";
     EXPECT_EQ(pictures[0], pictures[1]);
     const auto at = [&](int x, int y, int c) { return pictures[1][(y * side + x) * 3 + c]; };
     EXPECT_GT(at(5, 5, 0), at(5, 5, 1) + 20) << "the wall fills the view to its corners";
-    int nx = 0, ny = 0, tx = 0, ty = 0;
-    project({0, 0, -30}, nx, ny);
-    project({25, 25, -50}, tx, ty);
+    const auto [nx, ny] = project({0, 0, -30});
+    const auto [tx, ty] = project({25, 25, -50});
     EXPECT_GT(at(nx, ny, 1), at(nx, ny, 0) + 20) << "the nearer quad covers the wall";
     EXPECT_GT(at(tx, ty, 1), at(tx, ty, 0) + 20) << "equal depth: the later slot wins";
     const GLuint pixels = side * side;
