@@ -135,16 +135,6 @@ TEST(Model3DS, VersionWarningAndMissingFiles)
     expectBoxes(boxes, {{"Unable to find the file: /nonexistent/Model.3DS!", "Error"},
                         {"Unable to load PRIMARY chunk from file: Bad.3DS!", "Error"},
                         {"Unable to load PRIMARY chunk from file: Empty.3DS!", "Error"}});
-
-    // A file on disk loads like its bytes.
-    const std::string dir = makeScratchDir("model3ds");
-    const std::string bytes = write3ds({triangleObject("One"), triangleObject("Two")});
-    writeFile(dir + "/m.3DS", bytes);
-    Model3DS model;
-    model.load(dir + "/m.3DS");
-    ASSERT_EQ(model.objectCount, 2);
-    EXPECT_STREQ(model.objects[1].name, "Two");
-    EXPECT_TRUE(sameNormals(model.objects[0], loadBytes(bytes).objects[0]));
 }
 
 TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
@@ -213,15 +203,9 @@ TEST(Model3DS, LongNamesAreCutAndCountsFollowTheData)
 
 TEST(Model3DS, BrokenChunkLayoutsEndTheWalk)
 {
+    // Cut and randomly damaged files are left to the loader's fuzz target.
     const std::string good = write3ds({triangleObject("A"), triangleObject("B")});
     BoxRecorder boxes;
-    // Every cut of a good file loads something sane.
-    for (size_t cut = 0; cut <= good.size(); ++cut) {
-        Model3DS model = loadBytes(good.substr(0, cut));
-        EXPECT_LE(model.objectCount, 2);
-        for (const Object3DS& object : model.objects)
-            EXPECT_EQ(object.normals.size(), static_cast<size_t>(object.vertexCount)) << "at most 3";
-    }
     // A zero-length child inside an object ends that object's walk; the next
     // object is still found because its parent's length is known.
     const std::string zero = Bytes().u16(0x4110).u32(0).fill(20, 0x11).str();
@@ -334,7 +318,4 @@ TEST(Model3DS, BoxesUseDrawingAxesAndGrowWithTheObjects)
     for (const ObjectBox& box : model.boxes)
         EXPECT_EQ(std::vector<float>({box.minX, box.maxX, box.minY, box.maxY, box.minZ, box.maxZ}),
                   std::vector<float>({-1.5f, 9.5f, -2.5f, 11.5f, -4.5f, 10.5f}));
-    Model3DS empty;
-    empty.computeObjectBoxes(2.5f);
-    EXPECT_TRUE(empty.boxes.empty());
 }
