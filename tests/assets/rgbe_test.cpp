@@ -66,22 +66,19 @@ void expectPixel(const RgbeImage& image, int x, int y, float r, float g, float b
 
 }  // namespace
 
-TEST(Rgbe, ConvertsKnownPixels)
+TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
 {
     const float unit = std::ldexp(1.0f, -135);  // no half-unit offset
     const struct {
         uint8_t rgbe[4];
         float r, g, b;
-    } cases[] = {{{128, 64, 32, 129}, 1.0f, 0.5f, 0.25f}, {{255, 200, 100, 0}, 0, 0, 0}, {{255, 1, 0, 1}, 255 * unit, unit, 0}};
-    for (const auto& c : cases) {
+    } pixels[] = {{{128, 64, 32, 129}, 1.0f, 0.5f, 0.25f}, {{255, 200, 100, 0}, 0, 0, 0},
+                  {{255, 1, 0, 1}, 255 * unit, unit, 0}};
+    for (const auto& c : pixels) {
         float r, g, b;
         rgbeToFloat(c.rgbe, r, g, b);
         EXPECT_EQ(std::vector<float>({r, g, b}), std::vector<float>({c.r, c.g, c.b})) << int(c.rgbe[3]);
     }
-}
-
-TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
-{
     const int width = 40, height = 3;
     std::vector<float> rgb;
     for (int i = 0; i < width * height; ++i)  // values RGBE holds exactly, with runs and changes
@@ -177,25 +174,17 @@ TEST(Rgbe, FlatAndEncodedPaths)
 
     // Damage stops decoding; what came before stays: a marker with another
     // width, a count byte of 0, and runs or literals longer than what is left.
-    const struct {
-        std::string rows;
-        int height;
-    } stops[] = {
-        {runScanline(8, one) + runScanline(9, one), 2},
-        {runScanline(8, one) + marker(8) + std::string("\0\x07", 2) + runScanline(8, one).substr(6), 2},
-        {runScanline(8, one) + marker(8) + "\x89\x01" + std::string(8, '\0'), 2},
-        {runScanline(8, one) + marker(8) + "\x09" + std::string(40, '\x40'), 2},
-    };
-    for (const auto& s : stops) {
-        RgbeImage image = decodeBytes(header + resolution(s.height, 8) + s.rows);
+    for (const std::string& second :
+         {runScanline(9, one), marker(8) + std::string("\0\x07", 2) + runScanline(8, one).substr(6),
+          marker(8) + "\x89\x01" + std::string(8, '\0'), marker(8) + "\x09" + std::string(40, '\x40')}) {
+        RgbeImage image = decodeBytes(header + resolution(2, 8) + runScanline(8, one) + second);
         ASSERT_EQ(image.width, 8);
         expectPixel(image, 3, 0, 1.0f, 1.0f, 1.0f);
         expectPixel(image, 7, 1, 0.0f, 0.0f, 0.0f);
         EXPECT_FALSE(image.complete);
     }
     float none[3] = {7, 7, 7};
-    std::string empty = "x";
-    FILE* file = bytesFile(empty);
+    FILE* file = bytesFile("x");
     EXPECT_TRUE(readRgbePixels(file, none, 0));
     EXPECT_FALSE(readRgbePixels(file, none, 1));
     std::fclose(file);
