@@ -258,32 +258,26 @@ TEST(Model3DS, NormalsSumFacesOnceAndSkipBadIndices)
 
 TEST(Model3DS, BoxMarginsDependOnVertexOrder)
 {
-    // One object whose used vertices (file x) come in the given order.
-    struct Case {
-        std::vector<float> xs;
-        float margin, minX, maxX;
+    // One object whose used vertices (file x) come in the given order; a
+    // second run only grows from the present bounds.
+    const struct {
+        float first, second, margin, minX, maxX;
     } cases[] = {
-        {{0.0f, 10.0f}, 2.5f, -2.5f, 12.5f},
-        {{0.0f, 10.0f}, -5.0f, 5.0f, 5.0f},
-        {{0.0f, 3.0f}, -5.0f, 8.0f, -2.0f},
-        {{1.0f, 5.0f}, 1.0f, 4.0f, 6.0f},  // a bound of exactly 0.0 starts afresh
+        {0, 10, 2.5f, -2.5f, 12.5f}, {0, 10, -5, 5, 5}, {0, 3, -5, 8, -2},
+        {1, 5, 1, 4, 6},  // a bound of exactly 0.0 starts afresh
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Model3DS model;
-        Object3DS object;
-        for (float x : c.xs)
-            object.vertices.emplace_back(x, 0.0f, 0.0f);
-        object.vertexCount = static_cast<int32_t>(c.xs.size());
-        object.faces = {{0, 1, 1}};
-        object.faceCount = 1;
-        model.objects.push_back(object);
-        model.objectCount = 1;
-        // Running twice only grows from the present bounds.
+        model.objects.resize(1);
+        model.objects[0].vertices = {{c.first, 0, 0}, {c.second, 0, 0}};
+        model.objects[0].faces = {{0, 1, 1}};
+        model.objects[0].vertexCount = 2;
+        model.objects[0].faceCount = model.objectCount = 1;
         for (int run = 0; run < (c.margin > 0 ? 2 : 1); ++run) {
             model.computeObjectBoxes(c.margin);
             ASSERT_EQ(model.boxes.size(), 1u);
-            EXPECT_FLOAT_EQ(model.boxes[0].minX, c.minX) << c.xs[1] << " margin " << c.margin;
-            EXPECT_FLOAT_EQ(model.boxes[0].maxX, c.maxX) << c.xs[1] << " margin " << c.margin;
+            EXPECT_EQ(std::vector<float>({model.boxes[0].minX, model.boxes[0].maxX}),
+                      std::vector<float>({c.minX, c.maxX})) << c.second << " margin " << c.margin;
         }
     }
 
