@@ -50,13 +50,9 @@ TEST(MenuButton, StrictEdgesMeasuredFromTheOverlayHeight)
 
 TEST(ScreenFlow, EveryTransition)
 {
-    ScreenEvents none, newGame, hover, authors, quit, enter, complete;
-    newGame.newGameState = ButtonPressed;
-    hover.newGameState = hover.authorsState = hover.quitState = ButtonHover;
-    authors.authorsState = ButtonPressed;
-    quit.quitState = ButtonPressed;
-    enter.enterDown = true;
-    complete.levelComplete = true;
+    // Button states (new game, authors, quit), Enter, level complete.
+    const ScreenEvents none, newGame{ButtonPressed}, hover{ButtonHover, ButtonHover, ButtonHover},
+        authors{0, ButtonPressed}, quit{0, 0, ButtonPressed}, enter{0, 0, 0, true}, complete{0, 0, 0, false, true};
     const struct {
         int from;
         const ScreenEvents& events;
@@ -84,11 +80,9 @@ TEST(ScreenFlow, EveryTransition)
     };
     for (const auto& c : cases) {
         const ScreenStep step = stepScreen(c.from, c.events);
-        SCOPED_TRACE(testing::Message() << "from " << c.from << " to " << c.to);
-        EXPECT_EQ(step.screen, c.to);
-        EXPECT_EQ(step.startNewGame, c.startNewGame);
-        EXPECT_EQ(step.clearLevelComplete, c.clearLevelComplete);
-        EXPECT_EQ(step.quit, c.quit);
+        EXPECT_EQ((std::vector<int>{step.screen, step.startNewGame, step.clearLevelComplete, step.quit}),
+                  (std::vector<int>{c.to, c.startNewGame, c.clearLevelComplete, c.quit}))
+            << "from " << c.from << " to " << c.to;
     }
 }
 
