@@ -68,17 +68,6 @@ void expectPixel(const RgbeImage& image, int x, int y, float r, float g, float b
 
 TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
 {
-    const float unit = std::ldexp(1.0f, -135);  // no half-unit offset
-    const struct {
-        uint8_t rgbe[4];
-        float r, g, b;
-    } pixels[] = {{{128, 64, 32, 129}, 1.0f, 0.5f, 0.25f}, {{255, 200, 100, 0}, 0, 0, 0},
-                  {{255, 1, 0, 1}, 255 * unit, unit, 0}};
-    for (const auto& c : pixels) {
-        float r, g, b;
-        rgbeToFloat(c.rgbe, r, g, b);
-        EXPECT_EQ(std::vector<float>({r, g, b}), std::vector<float>({c.r, c.g, c.b})) << int(c.rgbe[3]);
-    }
     const int width = 40, height = 3;
     std::vector<float> rgb;
     for (int i = 0; i < width * height; ++i)  // values RGBE holds exactly, with runs and changes
@@ -99,7 +88,6 @@ TEST(Rgbe, HeaderAndSizeRules)
     // No FORMAT line but others; a header line of 300 characters read in pieces.
     for (const std::string& head : {std::string("#?RGBE\nGAMMA=1.0\nEXPOSURE=2\n\n"), "#?RADIANCE\n" + std::string(300, 'x') + "\n\n"}) {
         RgbeImage image = decodeBytes(head + resolution(1, 2) + half + half);
-        ASSERT_EQ(image.width, 2);
         expectPixel(image, 1, 0, 1.0f, 0.5f, 0.25f);
     }
     // Refused: other orientations, a header without its empty line, a line
@@ -142,13 +130,13 @@ TEST(Rgbe, HeaderAndSizeRules)
 
 TEST(Rgbe, FlatAndEncodedPaths)
 {
-    // Width below 8: flat even if the scanline looks encoded.
-    RgbeImage narrow = decodeBytes(header + resolution(1, 4) + marker(4) + half + std::string(4, '\0') + one);
-    ASSERT_EQ(narrow.width, 4);
+    // Width below 8: flat even if the scanline looks encoded; exponent 0 is black.
+    RgbeImage narrow = decodeBytes(header + resolution(1, 4) + marker(4) + half + "\xFF\xC8\x64" + '\0' + one);
     expectPixel(narrow, 0, 0, 2 * std::ldexp(1.0f, -132), 2 * std::ldexp(1.0f, -132), 0.0f);
     expectPixel(narrow, 1, 0, 1.0f, 0.5f, 0.25f);
+    expectPixel(narrow, 2, 0, 0.0f, 0.0f, 0.0f);
     expectPixel(narrow, 3, 0, 1.0f, 1.0f, 1.0f);
-    // Wider than 32767: flat.
+    // Wider than 32767: flat; small exponents without a half-unit offset.
     const int wide = 32768;
     RgbeImage wideImage = decodeBytes(header + resolution(1, wide) + "\x02\x02\x80\x01" + repeat(half, wide - 1));
     ASSERT_EQ(wideImage.width, wide);
@@ -180,9 +168,4 @@ TEST(Rgbe, FlatAndEncodedPaths)
         expectPixel(image, 7, 1, 0.0f, 0.0f, 0.0f);
         EXPECT_FALSE(image.complete);
     }
-    float none[3] = {7, 7, 7};
-    FILE* file = bytesFile("x");
-    EXPECT_TRUE(readRgbePixels(file, none, 0));
-    EXPECT_FALSE(readRgbePixels(file, none, 1));
-    std::fclose(file);
 }
