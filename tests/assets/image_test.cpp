@@ -487,16 +487,14 @@ TEST(Texture, DecoderIsChosenByName)
     // without a known extension (or in capitals) are refused silently.
     BoxRecorder boxes;
     unsigned texture = 77;
-    const std::pair<std::string, std::string> cases[] = {
-        {"a.bmp", "Can't load bmp Image File"}, {"a.tga.bmp", "Can't load bmp Image File"},
-        {"a.bmp.tga", "Can't load bmp Image File"}, {"a.tga", "Can't load tga Image File"},
-        {"a.jpg", "Can't load JPG image!"}, {"a.jpeg", "Can't load JPG image!"},
-        {"a.BMP", ""}, {"a.png", ""}, {"a.JPG", ""},
-    };
-    for (const auto& [name, message] : cases) {
+    const std::string bmp = "Can't load bmp Image File", jpg = "Can't load JPG image!";
+    for (const auto& [name, message] : std::vector<std::pair<std::string, std::string>>{
+             {"a.bmp", bmp}, {"a.tga.bmp", bmp}, {"a.bmp.tga", bmp}, {"a.tga", "Can't load tga Image File"},
+             {"a.jpg", jpg}, {"a.jpeg", jpg}, {"a.BMP", ""}, {"a.png", ""}, {"a.JPG", ""}}) {
         boxes.clear();
         EXPECT_FALSE(loadTexture(texture, ("/nonexistent/" + name).c_str(), false)) << name;
-        EXPECT_EQ(boxes.texts(), message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message}) << name;
+        EXPECT_EQ(boxes.texts(), message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message})
+            << name;
     }
     EXPECT_FALSE(loadTexture(texture, nullptr, true));
     EXPECT_EQ(texture, 77u);
