@@ -118,6 +118,7 @@ TEST(Model3DS, VersionWarningAndMissingFiles)
 TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
 {
     const std::vector<Vector3> vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const std::vector<Vector3> three(vertices.begin(), vertices.begin() + 3);
     // Face list with its own sub-chunks (face materials, smoothing groups)
     // after the face data; these are met by the mesh walker and skipped.
     const std::string faceList = chunk(0x4120, faceData({{0, 1, 2}, {1, 3, 2}}, 2) +
@@ -126,6 +127,13 @@ TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
     const std::string mesh = chunk(0x4100, vertexChunk(vertices, 4) + chunk(0x4111, std::string(8, '\x01')) +
                                                chunk(0x4160, std::string(48, '\x7F')) + faceList +
                                                mappingChunk({{0, 0}, {1, 0}, {0, 1}, {1, 1}}, 4));
+    // Counts follow the data: a vertex chunk claiming 10 vertices with data
+    // for 3, a mapping chunk claiming 5 pairs with 2; then one with spare bytes.
+    const std::string shortMesh = chunk(0x4100, vertexChunk(three, 10) + mappingChunk({{1, 2}, {3, 4}}, 5) +
+                                                    chunk(0x4120, faceData({{0, 1, 2}, {0, 1, 2}}, 7)));
+    const std::string spareMesh = chunk(
+        0x4100, vertexChunk(three, 2) + chunk(0x4140, Bytes().u16(1).f32(5).f32(6).fill(13, 0x55).str()) +
+                    chunk(0x4120, faceData({{0, 1, 1}}, 1)));
     // A material chunk whose bytes would look like a named object if entered.
     const std::string material = chunk(0xAFFF, named("Fake", ""));
     // A keyframer chunk of a megabyte, full of bytes that look like chunks.
@@ -134,45 +142,30 @@ TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
         keyframer += named("Key", "");
     MeshObject plain = triangleObject("Plain");
     plain.texCoords.clear();
+    const std::string longName(300, 'N');
     const std::string file = mainFile(chunk(0x0100, Bytes().f32(1).str()) + material + named("Box", mesh) +
                                           named("Lamp", chunk(0x4600, Bytes().f32(1).f32(2).f32(3).str())) +
-                                          named("Cam", chunk(0x4700, std::string(32, '\0'))) + objectChunks({plain}),
+                                          named("Cam", chunk(0x4700, std::string(32, '\0'))) +
+                                          named(longName.c_str(), shortMesh) + named("Spare", spareMesh) +
+                                          objectChunks({plain}),
                                       material + chunk(0xB000, keyframer) + chunk(0x1234, std::string(100, '\x33')));
     BoxRecorder boxes;
     Model3DS model = loadBytes(file);
     expectBoxes(boxes, {});
-    ASSERT_EQ(model.objects.size(), 4u);
-    ASSERT_EQ(model.objectCount, 4);
-    const char* names[] = {"Box", "Lamp", "Cam", "Plain"};
-    const std::vector<size_t> expected[] = {{4, 2, 4, 4, 4}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {3, 1, 0, 3, 3}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_STREQ(model.objects[i].name, names[i]);
+    ASSERT_EQ(model.objects.size(), 6u);
+    ASSERT_EQ(model.objectCount, 6);
+    const std::string names[] = {"Box", "Lamp", "Cam", longName.substr(0, 254), "Spare", "Plain"};
+    const std::vector<size_t> expected[] = {{4, 2, 4, 4, 4}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0},
+                                            {3, 2, 2, 3, 3}, {2, 1, 1, 2, 2}, {3, 1, 0, 3, 3}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(model.objects[i].name, names[i]);
         EXPECT_EQ(counts(model.objects[i]), expected[i]) << names[i];
     }
-    const Object3DS& object = model.objects[0];
-    EXPECT_EQ(object.faces[1].b, 3u);
-    EXPECT_FLOAT_EQ(object.vertices[3].y, 1.0f);
-    EXPECT_FLOAT_EQ(object.texCoords[3].v, 1.0f);
-}
-
-TEST(Model3DS, LongNamesAreCutAndCountsFollowTheData)
-{
-    // Vertex chunk claiming 10 vertices with data for 3; mapping chunk
-    // claiming 5 pairs with 2; a second mapping chunk with spare bytes.
-    const std::vector<Vector3> three = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const std::string shortMesh = chunk(0x4100, vertexChunk(three, 10) + mappingChunk({{1, 2}, {3, 4}}, 5) +
-                                                    chunk(0x4120, faceData({{0, 1, 2}, {0, 1, 2}}, 7)));
-    const std::string spareMesh = chunk(
-        0x4100, vertexChunk(three, 2) + chunk(0x4140, Bytes().u16(1).f32(5).f32(6).fill(13, 0x55).str()) +
-                    chunk(0x4120, faceData({{0, 1, 1}}, 1)));
-    const std::string longName(300, 'N');
-    Model3DS model = loadBytes(mainFile(named(longName.c_str(), shortMesh) + named("Spare", spareMesh)));
-    ASSERT_EQ(model.objectCount, 2);
-    EXPECT_EQ(std::string(model.objects[0].name), longName.substr(0, 254));
-    EXPECT_EQ(counts(model.objects[0]), (std::vector<size_t>{3, 2, 2, 3, 3}));
-    EXPECT_FLOAT_EQ(model.objects[0].texCoords[1].v, 4.0f);
-    EXPECT_EQ(counts(model.objects[1]), (std::vector<size_t>{2, 1, 1, 2, 2}));
-    EXPECT_FLOAT_EQ(model.objects[1].texCoords[0].u, 5.0f);
+    EXPECT_EQ(model.objects[0].faces[1].b, 3u);
+    EXPECT_FLOAT_EQ(model.objects[0].vertices[3].y, 1.0f);
+    EXPECT_FLOAT_EQ(model.objects[0].texCoords[3].v, 1.0f);
+    EXPECT_FLOAT_EQ(model.objects[3].texCoords[1].v, 4.0f);
+    EXPECT_FLOAT_EQ(model.objects[4].texCoords[0].u, 5.0f);
 }
 
 TEST(Model3DS, BrokenChunkLayoutsEndTheWalk)
