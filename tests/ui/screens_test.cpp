@@ -19,10 +19,9 @@ TEST(Font, GlyphNumbering)
     };
     for (const auto& c : cases)
         EXPECT_EQ(glyphForByte(static_cast<unsigned char>(c[0]), c[1]), c[2]) << "byte " << c[0] << " set " << c[1];
-    EXPECT_FLOAT_EQ(glyphCell(0).left, 0.0f);
-    EXPECT_FLOAT_EQ(glyphCell(0).bottom, 0.9375f) << "row 0 is the top of the picture";
-    EXPECT_FLOAT_EQ(glyphCell(255).left, 0.9375f);
-    EXPECT_FLOAT_EQ(glyphCell(255).bottom, 0.0f);
+    // Sixteen cells a row, row 0 at the top of the picture.
+    EXPECT_EQ(std::vector<float>({glyphCell(1).left, glyphCell(1).bottom, glyphCell(255).left, glyphCell(255).bottom}),
+              std::vector<float>({0.0625f, 0.9375f, 0.9375f, 0.0f}));
 }
 
 TEST(MenuButton, StrictEdgesMeasuredFromTheOverlayHeight)
