@@ -77,8 +77,7 @@ TEST(Rgbe, WrittenPicturesReadBackFlatAndEncoded)
         const size_t data = file.find("+X 40\n") + 6;
         EXPECT_EQ(file[data] == 2 && file[data + 1] == 2, encoded);
         const RgbeImage image = decodeBytes(file);
-        EXPECT_EQ(image.width, width);
-        EXPECT_EQ(image.height, height);
+        EXPECT_EQ(std::vector<int>({image.width, image.height}), std::vector<int>({width, height}));
         EXPECT_EQ(image.pixels, rgb) << (encoded ? "encoded" : "flat");
     }
 }

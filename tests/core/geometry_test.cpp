@@ -17,7 +17,7 @@ const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 }  // namespace
 
-TEST(Geometry, VectorOperations)
+TEST(Geometry, VectorsRotationsAndInverses)
 {
     const Vector3 n = normalize(Vector3(3, 0, 4));
     EXPECT_EQ(std::vector<float>({n.x, n.y, n.z}), std::vector<float>({0.6f, 0.0f, 0.8f}));
@@ -26,10 +26,8 @@ TEST(Geometry, VectorOperations)
     EXPECT_FLOAT_EQ(dot(Vector3(1, 2, 3), Vector3(4, -5, 6)), 12.0f);
     EXPECT_EQ(std::vector<float>({absolute(-2.5f), absolute(2.5f)}), std::vector<float>({2.5f, 2.5f}));
     EXPECT_TRUE(std::isnan(normalize(Vector3(0, 0, 0)).x)) << "a zero vector has no direction";
-}
 
-TEST(Geometry, RotateLikeGlRotateAndInvert)
-{
+    // Matrices rotate like glRotate and invert.
     Matrix4 m;
     m.rotate(90.0f, 0.0f, 1.0f, 0.0f);
     EXPECT_LT(distance(m.transformPoint(Vector3(1, 0, 0)), Vector3(0, 0, -1)), 1e-6f);
