@@ -392,7 +392,8 @@ TEST(Tga, WhatOtherProgramsWrite)
     const struct {
         int type, width, height, bits;
         size_t fewest;  // bytes of data that can just describe the picture
-    } dense[] = {{2, 100, 10, 24, 2998}, {2, 7, 3, 16, 41}, {10, 300, 2, 24, 17}, {10, 16384, 16384, 32, 5 * 2097151 + 1}};
+    } dense[] = {{2, 100, 10, 24, 2998}, {2, 7, 3, 16, 41}, {10, 300, 2, 24, 17},
+                 {10, 16384, 16384, 32, 5 * 2097151 + 1}};
     for (const auto& d : dense) {
         SCOPED_TRACE(std::to_string(d.type) + ": " + std::to_string(d.width) + " x " + std::to_string(d.height));
         const std::string all = tgaHead(d.type, d.width, d.height, d.bits).fill(d.fewest, 1).str();
@@ -465,8 +466,7 @@ TEST(Texture, DecoderIsChosenByName)
              {"a.jpg", jpg}, {"a.jpeg", jpg}, {"a.BMP", ""}, {"a.png", ""}, {"a.JPG", ""}}) {
         boxes.clear();
         EXPECT_FALSE(loadTexture(texture, ("/nonexistent/" + name).c_str(), false)) << name;
-        EXPECT_EQ(boxes.texts(), message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message})
-            << name;
+        EXPECT_EQ(boxes.texts(), std::vector<std::string>(message.empty() ? 0 : 1, message)) << name;
     }
     EXPECT_FALSE(loadTexture(texture, nullptr, true));
     EXPECT_EQ(texture, 77u);

@@ -85,8 +85,7 @@ std::vector<size_t> counts(const Object3DS& o)
 
 }  // namespace
 
-// A written triangle's normals, tangents and coordinates are checked where
-// the mesh lists draw them.
+// A written triangle's normals and tangents: see the mesh-list drawing test.
 
 TEST(Model3DS, VersionWarningAndMissingFiles)
 {
@@ -141,7 +140,7 @@ TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
                                           named("Cam", chunk(0x4700, std::string(32, '\0'))) +
                                           named(longName.c_str(), shortMesh) + named("Spare", spareMesh) +
                                           objectChunks({plain}),
-                                      material + chunk(0xB000, keyframer) + chunk(0x1234, std::string(100, '\x33')));
+                                      material + chunk(0xB000, keyframer) + chunk(0x1234, std::string(100, '3')));
     BoxRecorder boxes;
     Model3DS model = loadBytes(file);
     expectBoxes(boxes, {});

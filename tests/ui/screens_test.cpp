@@ -20,7 +20,8 @@ TEST(Font, GlyphNumbering)
     for (const auto& c : cases)
         EXPECT_EQ(glyphForByte(static_cast<unsigned char>(c[0]), c[1]), c[2]) << "byte " << c[0] << " set " << c[1];
     // Sixteen cells a row, row 0 at the top of the picture.
-    EXPECT_EQ(std::vector<float>({glyphCell(1).left, glyphCell(1).bottom, glyphCell(255).left, glyphCell(255).bottom}),
+    const GlyphCell second = glyphCell(1), last = glyphCell(255);
+    EXPECT_EQ(std::vector<float>({second.left, second.bottom, last.left, last.bottom}),
               std::vector<float>({0.0625f, 0.9375f, 0.9375f, 0.0f}));
 }
 
@@ -40,8 +41,8 @@ TEST(MenuButton, StrictEdgesMeasuredFromTheOverlayHeight)
     } cases[] = {
         {25, 598, false, ButtonIdle}, {26, 598, false, ButtonHover}, {175, 598, false, ButtonIdle},
         {174, 598, false, ButtonHover}, {100, 768 - 145, false, ButtonIdle}, {100, 768 - 146, false, ButtonHover},
-        {100, 768 - 195, false, ButtonIdle}, {100, 1000 - 170, false, ButtonIdle},
-        {300, 598, true, ButtonIdle}, {100, 598, true, ButtonPressed},
+        {100, 768 - 195, false, ButtonIdle}, {100, 1000 - 170, false, ButtonIdle}, {300, 598, true, ButtonIdle},
+        {100, 598, true, ButtonPressed},
     };
     for (const auto& c : cases)
         EXPECT_EQ(menuButtonState(button, c.x, c.y, c.down, 768), c.state) << c.x << "," << c.y << " " << c.down;
@@ -51,7 +52,8 @@ TEST(ScreenFlow, EveryTransition)
 {
     // Button states (new game, authors, quit), Enter, level complete.
     const ScreenEvents none, newGame{ButtonPressed}, hover{ButtonHover, ButtonHover, ButtonHover},
-        authors{0, ButtonPressed}, quit{0, 0, ButtonPressed}, enter{0, 0, 0, true}, complete{0, 0, 0, false, true};
+        authors{0, ButtonPressed}, quit{0, 0, ButtonPressed}, enter{0, 0, 0, true},
+        complete{0, 0, 0, false, true};
     const struct {
         int from;
         const ScreenEvents& events;
