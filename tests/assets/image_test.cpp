@@ -406,15 +406,16 @@ TEST(Tga, WhatOtherProgramsWrite)
 
 TEST(Jpeg, FatalDamageGivesAMessage)
 {
-    // Fatal damage: a message, no picture, and the process goes on. (Colour
-    // pictures are compared with ImageMagick's decode below; grey ones and
-    // missing files are read through the texture loader's tests.)
+    // Fatal damage: a message, no picture, and the process goes on. (Good and
+    // missing files: ImageMagick's files below and the texture loader's tests.)
     BoxRecorder boxes;
     const std::string good = writeJpeg(16, 16, 3, std::vector<uint8_t>(16 * 16 * 3, 99));
     const size_t sof = good.find("\xFF\xC0");
     ASSERT_NE(sof, std::string::npos);
+    // Not a JPEG, only its start, a side of 20000 (height, then width).
     for (const std::string& bad : {patched(good, 0, Bytes().u8(0)), std::string("\xFF\xD8"),
-                                   patched(good, sof + 5, Bytes().raw("\x4E\x20\x4E\x20"))}) {  // 20000 x 20000
+                                   patched(good, sof + 5, Bytes().raw(std::string("\x4E\x20\0\x10", 4))),
+                                   patched(good, sof + 5, Bytes().raw(std::string("\0\x10\x4E\x20", 4)))}) {
         boxes.clear();
         EXPECT_FALSE(jpeg(bad));
         expectBoxes(boxes, {{"Can't load JPG image!", "ERROR", MB_ICONINFORMATION, BoxOwner::GameWindow}});
