@@ -5,17 +5,6 @@
 
 #include "core/textlines.h"
 
-namespace {
-
-std::vector<std::string> pieces(const std::string& text)
-{
-    std::vector<std::string> out;
-    forEachTextLine(text, [&](const char* line) { out.push_back(line); });
-    return out;
-}
-
-}  // namespace
-
 // The one line rule of the configuration, map and material files: a read
 // takes at most 254 characters, so a longer line arrives in pieces.
 TEST(TextLines, PiecesOfAtMost254Characters)
@@ -36,6 +25,9 @@ TEST(TextLines, PiecesOfAtMost254Characters)
         {std::string(600, 'c'), {std::string(254, 'c'), std::string(254, 'c'), std::string(92, 'c')}},
         {std::string("ke\0y\nnext", 9), {"ke", "next"}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(pieces(c.text), c.expected) << "text of " << c.text.size() << " bytes";
+    for (const Case& c : cases) {
+        std::vector<std::string> pieces;
+        forEachTextLine(c.text, [&](const char* line) { pieces.push_back(line); });
+        EXPECT_EQ(pieces, c.expected) << "text of " << c.text.size() << " bytes";
+    }
 }

@@ -12,26 +12,9 @@
 
 namespace {
 
-// A font picture whose every cell is white except the space cell (glyph 0,
-// the top-left cell), so a drawn glyph covers its whole 16 x 16 square.
 class FontFixture : public GlTest {
 protected:
     FontFixture() : GlTest(320, 240) {}
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        static bool built = false;
-        if (built)
-            return;
-        const std::string dir = makeScratchDir("font");
-        std::vector<uint8_t> rgb(256 * 256 * 3, 255);
-        for (int y = 256 - 16; y < 256; ++y)  // rows are stored bottom first
-            std::fill_n(&rgb[(y * 256) * 3], 16 * 3, 0);
-        saveFile(dir + "/Data/Font.bmp", writeBmp24(256, 256, rgb));
-        ScopedWorkingDirectory cwd(dir);
-        createFontLists();
-        built = true;
-    }
 };
 
 // Columns of row y that hold anything but black.
@@ -47,34 +30,21 @@ std::vector<int> litColumns(int y)
 
 }  // namespace
 
-TEST_F(FontFixture, TenCharactersCover106Pixels)
-{
-    EXPECT_NE(font.fontListBase, 0u);
-    drawText(20, 30, "ABCDEFGHIJ", 0);
-    const std::vector<int> lit = litColumns(38);
-    ASSERT_EQ(lit.size(), 106u);
-    EXPECT_EQ(lit.front(), 20);
-    EXPECT_EQ(lit.back(), 20 + 105);
-    // Glyphs are 16 high from the pen position.
-    EXPECT_FALSE(litColumns(30).empty());
-    EXPECT_FALSE(litColumns(45).empty());
-    EXPECT_TRUE(litColumns(46).empty());
-    EXPECT_TRUE(litColumns(29).empty());
-}
-
-TEST_F(FontFixture, SpacesAndControlBytesDrawNothingButAdvance)
-{
-    drawText(0, 100, "A \nA", 0);
-    const std::vector<int> lit = litColumns(108);
-    ASSERT_FALSE(lit.empty());
-    // First A at 0..15, blank glyphs over 10..35 (additive: add nothing), last A at 30..45.
-    EXPECT_EQ(lit.front(), 0);
-    EXPECT_EQ(lit.back(), 45);
-    EXPECT_EQ(std::count(lit.begin(), lit.end(), 20), 0) << "the space shows black";
-}
-
 TEST_F(FontFixture, TextAndButtonsLeaveMatricesAndState)
 {
+    // A font picture whose every cell is white except the space cell (glyph
+    // 0, the top-left cell), so a drawn glyph covers its whole 16 x 16 square.
+    const std::string dir = makeScratchDir("font");
+    std::vector<uint8_t> rgb(256 * 256 * 3, 255);
+    for (int y = 256 - 16; y < 256; ++y)  // rows are stored bottom first
+        std::fill_n(&rgb[(y * 256) * 3], 16 * 3, 0);
+    saveFile(dir + "/Data/Font.bmp", writeBmp24(256, 256, rgb));
+    {
+        ScopedWorkingDirectory cwd(dir);
+        createFontLists();
+    }
+    ASSERT_NE(font.fontListBase, 0u);
+
     GLdouble before[2][16], after[2][16];
     glTranslatef(3.0f, 4.0f, 5.0f);
     glGetDoublev(GL_MODELVIEW_MATRIX, before[0]);
@@ -82,20 +52,30 @@ TEST_F(FontFixture, TextAndButtonsLeaveMatricesAndState)
     drawText(10, 10, "", 0);
     drawText(10, 10, "Hi", 3);
 
-    // A menu button draws its picture in its rectangle.
-    unsigned texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    const uint8_t green[4 * 3] = {0, 200, 0, 0, 200, 0, 0, 200, 0, 0, 200, 0};
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, green);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    // Ten characters cover 106 pixels, 16 high from the pen position.
+    drawText(20, 30, "ABCDEFGHIJ", 0);
+    std::vector<int> lit = litColumns(38);
+    ASSERT_EQ(lit.size(), 106u);
+    EXPECT_EQ(lit.front(), 20);
+    EXPECT_EQ(lit.back(), 20 + 105);
+    for (int y : {29, 30, 45, 46})
+        EXPECT_EQ(litColumns(y).size(), y == 29 || y == 46 ? 0u : 106u) << "row " << y;
+
+    // Spaces and control bytes draw nothing but advance: first A at 0..15,
+    // blank glyphs over 10..35 (additive: add nothing), last A at 30..45.
+    drawText(0, 100, "A \nA", 0);
+    lit = litColumns(108);
+    ASSERT_FALSE(lit.empty());
+    EXPECT_EQ(lit.front(), 0);
+    EXPECT_EQ(lit.back(), 45);
+    EXPECT_EQ(std::count(lit.begin(), lit.end(), 20), 0) << "the space shows black";
+
+    // A menu button draws its picture (here the font's, white in the middle) in its rectangle.
     MenuButton button;
-    initMenuButton(button, 25, 25, 150, 50, texture, texture, texture);
+    initMenuButton(button, 25, 150, 150, 50, font.fontTexture, font.fontTexture, font.fontTexture);
     drawMenuButton(button);
-    EXPECT_EQ(pixelAt(100, 50)[1], 200);
-    EXPECT_EQ(pixelAt(200, 50)[1], 0);
-    glDeleteTextures(1, &texture);
+    EXPECT_GT(pixelAt(100, 175)[1], 200);
+    EXPECT_EQ(pixelAt(200, 175)[1], 0);
 
     glGetDoublev(GL_MODELVIEW_MATRIX, after[0]);
     glGetDoublev(GL_PROJECTION_MATRIX, after[1]);
