@@ -13,9 +13,8 @@ namespace {
 
 using Rgb = std::array<uint8_t, 3>;
 
-// A bitmap of any uncompressed depth. values holds one value per pixel, bottom
-// row first: a palette index (1, 4, 8 bits), a 5-5-5 value (16 bits) or
-// 0xRRGGBB (24, 32 bits).
+// A bitmap of any uncompressed depth; values, bottom row first: palette
+// indices, 5-5-5 values (16 bits) or 0xRRGGBB (24, 32 bits).
 struct DibLayout {
     int bits = 8, width = 1, height = 1;
     std::vector<Rgb> palette;
@@ -64,7 +63,6 @@ std::string writeDib(const DibLayout& d)
         .raw(info.str()).raw(pixels).str();
 }
 
-// What the described pixels should decode to, bottom row first.
 std::vector<uint8_t> expectedRgb(const DibLayout& d)
 {
     std::vector<uint8_t> out;
@@ -123,8 +121,7 @@ Bytes tgaHead(int type, int width, int height, int bits, int idLength = 0)
     return Bytes().u8(idLength).u8(0).u8(type).fill(9, 0).u16(width).u16(height).u8(bits).u8(0);
 }
 
-// Writes the test picture (37 x 23: smooth changes, flat areas, sharp edges)
-// with ImageMagick's convert and the given options, and gives the file's bytes.
+// The test picture (smooth changes, flat areas, sharp edges) as ImageMagick writes it.
 std::string magickFile(const std::string& path, const std::string& options)
 {
     const std::string picture = "-size 37x23 gradient:red-blue -swirl 90 -fill '#30c060' "
@@ -133,8 +130,7 @@ std::string magickFile(const std::string& path, const std::string& options)
     return readFile(path);
 }
 
-// ImageMagick's own decode of a file as 8-bit R, G, B rows, bottom row first
-// unless kept in file order.
+// ImageMagick's own decode of a file as R, G, B rows, bottom row first unless not flipped.
 std::vector<uint8_t> magickRgb(const std::string& path, bool flip = true)
 {
     const std::string args = "'" + path + "'" + (flip ? " -flip" : "") + " -depth 8 'rgb:" + path + ".rgb'";
@@ -176,8 +172,7 @@ TEST(Bitmap, DepthsHeadersAndRowOrder)
     ASSERT_TRUE(fewImage);
     EXPECT_EQ(fewImage->pixels, expected);
 
-    // Direct depths (bits, width, height, no palette, values), rows stored
-    // bottom up and top down.
+    // Direct depths (bits, width, height, no palette, values), bottom up and top down.
     const DibLayout sixteen{16, 3, 2, {}, {0x7FFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x4210}};
     const DibLayout thirtyTwo{32, 2, 2, {}, {0x112233, 0x445566, 0x778899, 0xAABBCC}};
     const DibLayout twentyFour{24, 3, 2, {}, {0x010203, 0x0B0D0F, 0x15181B, 0x1F2327, 0x292E33, 0x33393F}};
@@ -209,9 +204,7 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
         {patched(good, 46, Bytes().u32(0xFFFFFFFFu)), conversion},    // colour table
         {patched(good, 10, Bytes().u32(0xFFFFFFF0u)), conversion},    // pixel offset
         {good.substr(0, good.size() - 5), conversion},
-        {patched(good, 14, Bytes().u32(108)), unknown},               // header sizes of later versions
-        {patched(good, 14, Bytes().u32(124)), unknown},
-        {patched(good, 14, Bytes().u32(64)), unknown},
+        {patched(good, 14, Bytes().u32(108)), unknown},               // a later version's header
     };
     for (const auto& [file, box] : cases) {
         boxes.clear();
@@ -225,10 +218,9 @@ TEST(Bitmap, RefusedFilesAndTheirMessages)
     ASSERT_TRUE(shortFill);
     EXPECT_EQ(shortFill->pixels, expectedRgb(odd));
     boxes.clear();
-    EXPECT_FALSE(loadBmpImage("/nonexistent/Pic.bmp"));
-    EXPECT_FALSE(loadDibFile("/nonexistent/Pic.bmp"));
-    expectBoxes(boxes, {{"Can't load bmp Image File", "ERROR", MB_ICONEXCLAMATION, BoxOwner::GameWindow},
-                        {"Failed to open DIB file /nonexistent/Pic.bmp.\n", "Error", MB_OK, BoxOwner::FocusWindow}});
+    EXPECT_FALSE(loadDibFile("/nonexistent/P.bmp"));
+    expectBoxes(boxes,
+                {{"Failed to open DIB file /nonexistent/P.bmp.\n", "Error", MB_OK, BoxOwner::FocusWindow}});
 }
 
 TEST(Bitmap, WhatOtherProgramsWrite)
@@ -239,9 +231,7 @@ TEST(Bitmap, WhatOtherProgramsWrite)
     const std::pair<const char*, int> cases[] = {
         {"-colors 200 -type palette -compress RLE BMP3:", 8},
         {"-type TrueColor -define bmp:subtype=RGB565 BMP:", 16},
-        {"-type TrueColor -define bmp:subtype=RGB555 BMP:", 16},
         {"-define bmp:subtype=XRGB8888 BMP:", 32},
-        {"-alpha set -define bmp:subtype=ARGB8888 BMP:", 32},
     };
     for (const auto& [options, bits] : cases) {
         SCOPED_TRACE(options);
@@ -263,8 +253,7 @@ TEST(Bitmap, WhatOtherProgramsWrite)
 
 TEST(Bitmap, RunLengthCodes)
 {
-    // Rows of palette indices, bottom first; index 0 is black, and so is '.',
-    // a pixel the stream never wrote.
+    // Rows of palette indices, bottom first; '.' is a pixel never written (black).
     struct Case {
         const char* name;
         int bits, width, height;
@@ -272,9 +261,6 @@ TEST(Bitmap, RunLengthCodes)
         std::vector<std::string> rows;
     };
     const Case cases[] = {
-        {"rle8 run, absolute with pad, end of line, delta, end", 8, 5, 3,
-         {3, 1, 0, 0, 0, 3, 4, 5, 6, 0, 0, 2, 1, 1, 1, 7, 0, 1, 2, 2},
-         {"111..", "456..", "....7"}},
         {"rle8 runs clipped at the right edge and the top", 8, 3, 2,
          {9, 2, 0, 0, 0, 2, 0, 5, 4, 3, 0, 0, 4, 6},
          {"222", "..."}},
@@ -283,7 +269,6 @@ TEST(Bitmap, RunLengthCodes)
          {"12121.", "3457.."}},
         {"rle4 delta past the top and a stream cut short", 4, 4, 2,
          {2, 0x99, 0, 2, 1, 9, 1, 0x11, 0, 5, 0x12}, {"99..", "...."}},
-        {"an absolute run longer than the data left", 8, 4, 1, {0, 4, 1, 2}, {"...."}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -324,10 +309,6 @@ TEST(Tga, UncompressedRunLengthAndSixteenBits)
     ASSERT_TRUE(image16);
     EXPECT_EQ(image16->channels, 3);
     EXPECT_EQ(image16->pixels, (std::vector<uint8_t>{248, 248, 248, 248, 248, 248, 248, 0, 128}));
-    // Run-length 16-bit data decodes by packets too.
-    auto rle16 = tga(tgaHead(10, 3, 1, 16).u8(0x81).u16(0x001F).u8(0).u16(0x03E0).str());
-    ASSERT_TRUE(rle16);
-    EXPECT_EQ(rle16->pixels, (std::vector<uint8_t>{0, 0, 248, 0, 0, 248, 0, 248, 0}));
 
     // 8 bits per pixel: no image and no message; a missing file: a message.
     const std::string grey = tgaHead(3, 2, 1, 8).fill(2, 0x40).str();
@@ -356,37 +337,26 @@ TEST(Tga, DamagedDataStaysInsideThePicture)
     EXPECT_EQ(partial->pixels, (std::vector<uint8_t>{30, 20, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     // Headers too short, skipping past the end, empty, or far beyond their data.
     for (const std::string& bad : {head.substr(0, 17), patched(head, 0, Bytes().u8(200)),
-                                   patched(head, 12, Bytes().u16(0)), patched(head, 12, Bytes().u16(20000)),
-                                   patched(head, 12, Bytes().u16(16384).u16(16384)) + "\x01\x02\x03\x04"})
+                                   patched(head, 12, Bytes().u16(0)), patched(head, 12, Bytes().u16(20000))})
         EXPECT_FALSE(tga(bad));
 }
 
 TEST(Tga, WhatOtherProgramsWrite)
 {
-    // ImageMagick's files, raw and run-length, and the raw one given a colour
-    // map of 5 entries it does not use; each as ImageMagick itself decodes it,
-    // the rows in file order.
+    // ImageMagick's files, raw and run-length, as it decodes them, rows in file order.
     const std::string path = makeScratchDir("tga-magick") + "/case.tga";
-    for (const char* compress : {"None", "RLE", "map"}) {
+    for (const char* compress : {"None ", "RLE "}) {
         SCOPED_TRACE(compress);
-        const bool map = compress[0] == 'm';
-        std::string file = magickFile(path, std::string("-alpha off -type TrueColor -compress ") +
-                                                (map ? "None" : compress) + " ");
+        const auto file = magickFile(path, std::string("-alpha off -type TrueColor -compress ") + compress);
         ASSERT_TRUE(file.size() > 18 && file[16] == 24);
-        if (map) {
-            file[1] = 1;
-            file.replace(5, 3, Bytes().u16(5).u8(24).str());
-            file.insert(18 + static_cast<uint8_t>(file[0]), std::string(15, '\x7F'));
-        }
         auto image = tga(file);
         ASSERT_TRUE(image);
         EXPECT_EQ(image->channels, 3);
         EXPECT_EQ(image->pixels, magickRgb(path, false));
     }
 
-    // Grey and colour-mapped pictures give nothing at any depth; a header
-    // that its data could not describe at its densest gives nothing either,
-    // one byte more and it decodes.
+    // Grey and colour-mapped pictures give nothing; nor does a header its data could
+    // not describe at its densest; one byte more and it decodes.
     for (int type : {1, 3, 9, 11})
         EXPECT_FALSE(tga(tgaHead(type, 2, 2, 16).fill(8, 0x1F).str())) << type;
     const struct {
@@ -406,8 +376,7 @@ TEST(Tga, WhatOtherProgramsWrite)
 
 TEST(Jpeg, FatalDamageGivesAMessage)
 {
-    // Fatal damage: a message, no picture, and the process goes on. (Good and
-    // missing files: ImageMagick's files below and the texture loader's tests.)
+    // Fatal damage: a message, no picture, and the process goes on.
     BoxRecorder boxes;
     const std::string good = writeJpeg(16, 16, 3, std::vector<uint8_t>(16 * 16 * 3, 99));
     const size_t sof = good.find("\xFF\xC0");
@@ -424,9 +393,8 @@ TEST(Jpeg, FatalDamageGivesAMessage)
 
 TEST(Jpeg, WhatOtherProgramsWrite)
 {
-    // Files as ImageMagick writes them, some damaged the way real files are;
-    // libjpeg recovers from the damage and the result matches ImageMagick's
-    // own decode of the same file.
+    // ImageMagick's files, some damaged the way real files are; libjpeg recovers
+    // and the result matches ImageMagick's own decode.
     BoxRecorder boxes;
     const std::string dir = makeScratchDir("jpeg-magick");
     const std::string rgb = magickFile(dir + "/rgb.jpg", "-quality 95 ");
@@ -436,7 +404,6 @@ TEST(Jpeg, WhatOtherProgramsWrite)
         {"cmyk, Adobe inverted", magickFile(dir + "/cmyk.jpg", "-quality 95 -colorspace CMYK ")},
         {"progressive", magickFile(dir + "/progressive.jpg", "-quality 95 -interlace JPEG ")},
         {"stray bytes before a marker", rgb.substr(0, scan) + "\x01\x02\x03" + rgb.substr(scan)},
-        {"stray bytes before the end", rgb.substr(0, rgb.size() - 2) + "junk" + rgb.substr(rgb.size() - 2)},
         {"cut short", rgb.substr(0, rgb.size() * 2 / 3)},
     };
     for (const auto& [name, bytes] : cases) {
@@ -457,8 +424,7 @@ TEST(Jpeg, WhatOtherProgramsWrite)
 
 TEST(Texture, DecoderIsChosenByName)
 {
-    // No file exists, so the message tells which decoder was asked; names
-    // without a known extension (or in capitals) are refused silently.
+    // The message tells which decoder was asked; other names are refused silently.
     BoxRecorder boxes;
     unsigned texture = 77;
     const std::string bmp = "Can't load bmp Image File", jpg = "Can't load JPG image!";
@@ -471,12 +437,4 @@ TEST(Texture, DecoderIsChosenByName)
     }
     EXPECT_FALSE(loadTexture(texture, nullptr, true));
     EXPECT_EQ(texture, 77u);
-}
-
-TEST(Writers, FilesAreSavedIntoNewFolders)
-{
-    const std::string path = makeScratchDir("writers") + "/deep/er/pic.tga";
-    EXPECT_TRUE(saveFile(path, "bytes"));
-    EXPECT_EQ(readFile(path), "bytes");
-    EXPECT_FALSE(saveFile("/proc/no/such/place/x.bin", "bytes"));
 }

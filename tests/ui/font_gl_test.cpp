@@ -8,7 +8,6 @@
 #include "render/opengl.h"
 #include "tests/support/test_support.h"
 #include "ui/font.h"
-#include "ui/menubutton.h"
 
 namespace {
 
@@ -17,7 +16,6 @@ protected:
     FontFixture() : GlTest(320, 240) {}
 };
 
-// Columns of row y that hold anything but black.
 std::vector<int> litColumns(int y)
 {
     const std::vector<uint8_t> row = readPixelsRgb(0, y, 320, 1);
@@ -30,7 +28,7 @@ std::vector<int> litColumns(int y)
 
 }  // namespace
 
-TEST_F(FontFixture, TextAndButtonsLeaveMatricesAndState)
+TEST_F(FontFixture, TextLeavesMatricesAndState)
 {
     // A font picture whose every cell is white except the space cell (glyph
     // 0, the top-left cell), so a drawn glyph covers its whole 16 x 16 square.
@@ -60,22 +58,6 @@ TEST_F(FontFixture, TextAndButtonsLeaveMatricesAndState)
     EXPECT_EQ(lit.back(), 20 + 105);
     for (int y : {29, 30, 45, 46})
         EXPECT_EQ(litColumns(y).size(), y == 29 || y == 46 ? 0u : 106u) << "row " << y;
-
-    // Spaces and control bytes draw nothing but advance: first A at 0..15,
-    // blank glyphs over 10..35 (additive: add nothing), last A at 30..45.
-    drawText(0, 100, "A \nA", 0);
-    lit = litColumns(108);
-    ASSERT_FALSE(lit.empty());
-    EXPECT_EQ(lit.front(), 0);
-    EXPECT_EQ(lit.back(), 45);
-    EXPECT_EQ(std::count(lit.begin(), lit.end(), 20), 0) << "the space shows black";
-
-    // A menu button draws its picture (here the font's, white in the middle) in its rectangle.
-    MenuButton button;
-    initMenuButton(button, 25, 150, 150, 50, font.fontTexture, font.fontTexture, font.fontTexture);
-    drawMenuButton(button);
-    EXPECT_GT(pixelAt(100, 175)[1], 200);
-    EXPECT_EQ(pixelAt(200, 175)[1], 0);
 
     glGetDoublev(GL_MODELVIEW_MATRIX, after[0]);
     glGetDoublev(GL_PROJECTION_MATRIX, after[1]);
