@@ -94,9 +94,7 @@ TEST(Model3DS, VersionWarningAndBadFiles)
                          BoxOwner::None}});
     boxes.clear();
     EXPECT_EQ(loadBytes(chunk(0x3D3D, chunk(0x3D3E, Bytes().u32(3).str())), "Bad.3DS").objectCount, 0);
-    loadBytes("", "Empty.3DS");
-    expectBoxes(boxes, {{"Unable to load PRIMARY chunk from file: Bad.3DS!", "Error"},
-                        {"Unable to load PRIMARY chunk from file: Empty.3DS!", "Error"}});
+    expectBoxes(boxes, {{"Unable to load PRIMARY chunk from file: Bad.3DS!", "Error"}});
 }
 
 TEST(Model3DS, SkipsEveryOtherChunkAndKeepsByteCounts)
@@ -228,5 +226,16 @@ TEST(Model3DS, BoxMarginsDependOnVertexOrder)
                       std::vector<float>({c.minX, c.maxX})) << c.second << " margin " << c.margin;
         }
     }
-
+    // A loaded object's box in drawing axes (X = x, Y = z, Z = -y); a face naming
+    // a missing vertex is skipped.
+    MeshObject two;
+    two.name = "P";
+    two.vertices = {{1, 2, 3}, {7, -8, 9}};
+    two.faces = {{0, 1, 1}, {0, 1, 5}};
+    Model3DS model = loadBytes(write3ds({two}));
+    model.computeObjectBoxes(0.5f);
+    ASSERT_EQ(model.boxes.size(), 1u);
+    const ObjectBox& box = model.boxes[0];
+    EXPECT_EQ(std::vector<float>({box.minX, box.maxX, box.minY, box.maxY, box.minZ, box.maxZ}),
+              std::vector<float>({0.5f, 7.5f, 2.5f, 9.5f, -2.5f, 8.5f}));
 }

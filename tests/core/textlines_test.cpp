@@ -17,7 +17,6 @@ TEST(TextLines, PiecesOfAtMost254Characters)
     } cases[] = {
         {"", {}},
         {"one\ntwo", {"one\n", "two"}},
-        {"one\ntwo\n", {"one\n", "two\n"}},
         {"\n\n", {"\n", "\n"}},
         {b253 + "\n", {b253 + "\n"}},
         {a254 + "\n", {a254, "\n"}},

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/probe.h"
 #include "assets/writers.h"
 #include "render/opengl.h"
 #include "tests/support/test_support.h"

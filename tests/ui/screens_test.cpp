@@ -52,7 +52,6 @@ TEST(ScreenFlow, EveryTransition)
         int to;
         bool startNewGame, clearLevelComplete, quit;
     } cases[] = {
-        {MainMenu, none, MainMenu, false, false, false},
         {MainMenu, hover, MainMenu, false, false, false},  // hovering acts on nothing
         {MainMenu, authors, Credits, false, false, false},
         {MainMenu, quit, MainMenu, false, false, true},
