@@ -49,14 +49,14 @@ TEST_F(FontFixture, TextLeavesMatricesAndState)
     drawText(10, 10, "", 0);
     drawText(10, 10, "Hi", 3);
 
-    // Ten characters cover 106 pixels, 16 high from the pen position.
-    drawText(20, 30, "ABCDEFGHIJ", 0);
-    std::vector<int> lit = litColumns(38);
-    ASSERT_EQ(lit.size(), 106u);
-    EXPECT_EQ(lit.front(), 20);
-    EXPECT_EQ(lit.back(), 20 + 105);
+    // Ten characters span 106 pixels, 16 high from the pen position; the space
+    // advances and adds nothing, so only it covers columns 66..69.
+    drawText(20, 30, "ABCD FGHIJ", 0);
+    const std::vector<int> lit = litColumns(38);
+    ASSERT_EQ(lit.size(), 102u);
+    EXPECT_EQ(std::vector<int>({lit.front(), lit[45], lit[46], lit.back()}), std::vector<int>({20, 65, 70, 125}));
     for (int y : {29, 30, 45, 46})
-        EXPECT_EQ(litColumns(y).size(), y == 29 || y == 46 ? 0u : 106u) << "row " << y;
+        EXPECT_EQ(litColumns(y).size(), y == 29 || y == 46 ? 0u : 102u) << "row " << y;
 
     glGetDoublev(GL_MODELVIEW_MATRIX, after[0]);
     glGetDoublev(GL_PROJECTION_MATRIX, after[1]);
