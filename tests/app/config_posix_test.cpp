@@ -1,5 +1,3 @@
-// The configuration file's safety where the file system can refuse reading
-// to its owner (POSIX permissions, checked without root's rights).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -15,9 +13,8 @@
 
 namespace {
 
-// Runs the body in a child process without root's right to read anything, so
-// a file without read permission really cannot be read. The child's exit
-// status is the body's result.
+// Runs the body in a child process without root's rights, so a file without
+// read permission really cannot be read; true when the body returned true.
 bool runUnprivileged(const std::function<bool()>& body)
 {
     const pid_t child = fork();

@@ -16,6 +16,5 @@ TEST(Sound, StartsFallsBackAndToleratesMissingFiles)
 
     soundRefuseRates(0);
     ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
-    EXPECT_EQ(soundOpenedRate(), 44100);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, "no/such/file.mp3", 0, 0, 0), nullptr);
 }

@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,36 +29,10 @@ bool quitPosted()
     return quit;
 }
 
-// The values bind hands to the program, by uniform name.
-std::map<std::string, std::string> uniforms;
-std::string lastName;
-
-GLint APIENTRY recordLocation(GLhandleARB, const GLcharARB* name)
-{
-    lastName = name;
-    return 1;
-}
-void APIENTRY recordUniform1f(GLint location, GLfloat value)
-{
-    uniforms[location == 1 ? lastName : "at " + std::to_string(location)] = std::to_string(value);
-}
-void APIENTRY recordUniform3f(GLint, GLfloat x, GLfloat y, GLfloat z)
-{
-    uniforms[lastName] = std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z);
-}
-void APIENTRY recordUniform1i(GLint location, GLint unit)
-{
-    uniforms["unit " + std::to_string(unit)] = std::to_string(location);
-}
-
 }  // namespace
 
 TEST(MaterialText, EveryKeyAndLastLineWins)
 {
-    const auto empty = parse("");
-    EXPECT_EQ(empty->shading, BlinnShading);
-    EXPECT_STREQ(empty->name, "");
-    EXPECT_EQ(empty->ambientColor[3], 0.0f);
     const auto m = parse(
         "comment line without keys\n_NAME Rock\n_DIFFUSE_COLOR 0.1 0.2 0.3 0.4\n_SPECULAR_COLOR 0.5 0.6 0.7 0.8\n"
         "_AMBIENT_COLOR 0.9 1.0 1.1 1.2\n_SHININESS 16\n_DIFFUSE_MAP Data/rock_d.hdr\n_NORMAL_MAP Data/rock_n.hdr\n"
@@ -136,43 +109,4 @@ TEST(MaterialLoad, MissingFileOrNoShaderSupportTellsTheUserAndAsksToQuit)
     EXPECT_FLOAT_EQ(material.tiling, 2.0f) << "the file was read before the check";
     EXPECT_EQ(material.program.program, 0u);
     EXPECT_EQ(material.diffuseMapLocation, 0) << "locations stay as they were";
-}
-
-TEST(MaterialBind, EachShadingHandsItsValuesToTheProgram)
-{
-    shaderGl.glGetUniformLocationARB = recordLocation;
-    shaderGl.glUniform1fARB = recordUniform1f;
-    shaderGl.glUniform3fARB = recordUniform3f;
-    shaderGl.glUniform1iARB = recordUniform1i;
-    const Camera camera{Vector3(4, 5, 6), Vector3(0, 0, 0), Vector3(0, 1, 0)};
-    const auto owned = parse("_PARALLAXSIZEX 0.02\n_PARALLAXSIZEY 0.04\n_PARALLAXOFFSET -0.01\n_SHININESS 16\n_TILING 2");
-    Material& material = *owned;
-    material.program.program = 9;
-    int location = 21;
-    for (int* field : {&material.diffuseMapLocation, &material.normalsMapLocation, &material.heightMapLocation,
-                       &material.specularMapLocation})
-        *field = location++;
-    std::map<std::string, std::string> blinn = {
-        {"shininess", "16.000000"}, {"tiling", "2.000000"}, {"light", "1.000000 2.000000 3.000000"},
-        {"camera", "4.000000 5.000000 6.000000"}, {"unit 0", "21"}, {"unit 1", "22"}, {"unit 2", "23"},
-        {"unit 3", "24"}};
-    std::map<std::string, std::string> phong = blinn;
-    blinn.insert({{"parallaxX", "0.020000"}, {"parallaxY", "0.040000"}, {"offset", "-0.010000"}});
-    phong.insert({{"parallaxSize", "0.030000"}, {"parallaxBias", "-0.010000"}});
-    const std::pair<int, std::map<std::string, std::string>> cases[] = {
-        {BlinnShading, blinn}, {PhongShading, phong}, {2, {}}};
-    for (const auto& [shading, expected] : cases) {
-        uniforms.clear();
-        material.shading = shading;
-        material.bind(Vector3(1, 2, 3), camera);
-        EXPECT_EQ(uniforms, expected) << "shading " << shading;
-    }
-    // Without a program nothing is looked up: every value goes to location -1.
-    uniforms.clear();
-    material.program.program = 0;
-    material.shading = BlinnShading;
-    material.bind(Vector3(), camera);
-    EXPECT_EQ(uniforms.count("at -1"), 1u);
-    EXPECT_EQ(uniforms.count("shininess"), 0u);
-    clearEntryPoints(shaderGl);
 }
