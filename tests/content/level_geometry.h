@@ -114,9 +114,8 @@ public:
         }
     }
 
-    // The first surface a ray meets within maxDistance: its index, or -1.
-    // Walks the grid cells along the ray (3D DDA); a hit counts once the walk
-    // has passed its distance.
+    // The first surface a ray meets within maxDistance (its index, or -1), by a
+    // walk of the grid cells along the ray (3D DDA).
     int cast(const Vector3& origin, const Vector3& direction, float maxDistance) const
     {
         const Vector3 d = normalize(direction);

@@ -29,8 +29,7 @@ protected:
     BoxRecorder boxes;
 };
 
-// Loads a model, checks it is well formed, and returns its bounds (drawing
-// axes) through low and high.
+// Loads a model, checks it is well formed, returns its bounds (drawing axes).
 void checkModel(const std::string& file, Vector3& low, Vector3& high)
 {
     SCOPED_TRACE(file);

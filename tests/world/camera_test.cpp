@@ -33,6 +33,7 @@ TEST(Camera, WalkingAndStrafingFollowTheFrameRate)
         {ahead, true, 40, 10, {-4, 30, 0}, "side vector (-n.z, 0, n.x)"},
         {cameraAt(0, 0, 0, 0, 4, 3), true, 40, 10, {-2.4f, 0, 0}, "side vector not normalised again"},
         {ahead, false, 50, 2, {0, 30, 5}, "a slow frame steps at most 5"},
+        {ahead, true, 50, 2, {-5, 30, 0}, "so does a slow strafe"},
         {ahead, false, -50, 2, {0, 30, -5}, "and a slow step back"},
         {ahead, false, 50, 10, {0, 30, 5}, "10 fps still walks at full speed"},
         {ahead, false, 50, 0, {0, 30, 0}, "no rate yet: no movement"},

@@ -117,6 +117,11 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWallsAndTheScenePassDrawsThem)
     EXPECT_EQ(pile.visible, 0);
     EXPECT_EQ(fire.visible, 1);
     EXPECT_EQ(broken.visible, 0) << "a model without objects has no edges to pass";
+    // Colour and depth writes are back on, culling off.
+    GLboolean writes[5] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, writes);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &writes[4]);
+    EXPECT_TRUE(writes[0] && writes[1] && writes[2] && writes[3] && writes[4] && !glIsEnabled(GL_CULL_FACE));
     clear();
     world->renderWorld(false);
     EXPECT_EQ(pile.visible, 0);
