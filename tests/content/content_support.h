@@ -17,8 +17,7 @@ inline std::string binaryDir()
     return dir ? dir : ".";
 }
 
-// False when the build was configured with PLEMOX_CONTENT off, so there is
-// no generated data to check.
+// False when the build was configured with PLEMOX_CONTENT off: no data to check.
 inline bool contentBuilt()
 {
     std::ifstream cache(binaryDir() + "/CMakeCache.txt");

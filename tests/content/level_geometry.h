@@ -110,13 +110,12 @@ public:
             for (int z = lo[2]; z <= hi[2]; ++z)
                 for (int y = lo[1]; y <= hi[1]; ++y)
                     for (int x = lo[0]; x <= hi[0]; ++x)
-                        cellAt(x, y, z).push_back(i);
+                        cells_[index(x, y, z)].push_back(i);
         }
     }
 
-    // The first surface a ray meets within maxDistance: its index, or -1.
-    // Walks the grid cells along the ray (3D DDA); a hit counts once the walk
-    // has passed its distance.
+    // The first surface a ray meets within maxDistance (its index, or -1), by a
+    // walk of the grid cells along the ray (3D DDA).
     int cast(const Vector3& origin, const Vector3& direction, float maxDistance) const
     {
         const Vector3 d = normalize(direction);
@@ -192,7 +191,6 @@ public:
 
 private:
     size_t index(int x, int y, int z) const { return (static_cast<size_t>(z) * counts_[1] + y) * counts_[0] + x; }
-    std::vector<uint32_t>& cellAt(int x, int y, int z) { return cells_[index(x, y, z)]; }
     void cellRange(const Vector3& low, const Vector3& high, int lo[3], int hi[3]) const
     {
         const float l[3] = {low.x - origin_.x, low.y - origin_.y, low.z - origin_.z};

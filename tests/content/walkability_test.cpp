@@ -1,8 +1,6 @@
 // Checks the shipped level with the game's own rules: its doorways meet, its
-// props, lights and bottles stand inside it (with every surface around them
-// facing inwards), and the camera moved by the keys and the mouse, pushed out of
-// the nearest level piece and the props' boxes, never leaves it. The level's
-// surfaces, placed in the world, tell independently where inside is.
+// props, lights and bottles stand inside it, and the camera moved and pushed as
+// in play never leaves it. The level's surfaces tell independently where inside is.
 #include <gtest/gtest.h>
 
 #include <algorithm>

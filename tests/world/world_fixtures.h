@@ -1,6 +1,5 @@
-// Builders shared by the world tests: fresh worlds, cameras, models made of
-// triangles given in drawing coordinates, and closed boxes with inward- or
-// outward-facing walls written as 3DS files.
+// Builders shared by the world tests: fresh worlds, cameras, and models made
+// of triangles or closed boxes given in drawing coordinates.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,12 +56,6 @@ inline LevelPiece& place(World& world, const char* name, const Vector3& position
     return piece;
 }
 
-// Drawing axes (y up) to the file's axes (z up): the inverse of (x, z, -y).
-inline Vector3 toFileAxes(const Vector3& v)
-{
-    return {v.x, -v.z, v.y};
-}
-
 // One object of separate triangles, corners in drawing coordinates and wound
 // counter-clockwise as seen from the side the normal should face.
 inline MeshObject trianglesMesh(const std::vector<Vector3>& corners, const std::string& name = "mesh")
@@ -72,7 +65,8 @@ inline MeshObject trianglesMesh(const std::vector<Vector3>& corners, const std::
     for (size_t i = 0; i + 2 < corners.size(); i += 3) {
         const uint32_t base = static_cast<uint32_t>(mesh.vertices.size());
         for (size_t k = 0; k < 3; ++k) {
-            mesh.vertices.push_back(toFileAxes(corners[i + k]));
+            const Vector3& c = corners[i + k];
+            mesh.vertices.push_back({c.x, -c.z, c.y});  // drawing axes (y up) to the file's (z up)
             mesh.texCoords.push_back({0.0f, 0.0f});
         }
         mesh.faces.push_back({base, base + 1, base + 2});
