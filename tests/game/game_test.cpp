@@ -80,6 +80,17 @@ void clickAt(float x, float yFromTop)
 
 }  // namespace
 
+TEST(StartUp, DecliningPostProcessingTurnsItOff)
+{
+    BoxRecorder boxes;
+    boxes.answer(IDNO);
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    expectBoxes(boxes, {{postQuestion, "Information", MB_YESNO | MB_ICONINFORMATION, BoxOwner::GameWindow}});
+    EXPECT_FALSE(postProcessing.postProcessingEnabled);
+    EXPECT_FALSE(glCaps.floatTexturesEnabled);
+    EXPECT_FALSE(postProcessingActive());
+}
+
 TEST(StartUp, NoAudioDeviceAndNoFloatTexturesWarnAndGoOn)
 {
     setenv("MESA_EXTENSION_OVERRIDE", "-GL_ARB_texture_float", 1);
