@@ -380,19 +380,13 @@ void Model3DS::computeObjectBoxes(float margin)
         boxes.resize(count);
     for (size_t i = 0; i < count; ++i) {
         const Object3DS& object = objects[i];
-        const size_t vertexCount = usableVertexCount(object);
         ObjectBox& box = boxes[i];
-        for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
-            const Face3DS& face = object.faces[f];
-            if (!usesOnlyVertices(face, vertexCount))
-                continue;
-            for (const uint32_t k : {face.a, face.b, face.c}) {
-                const Vector3 v = fileToDrawing(object.vertices[k]);
-                resetUnsetBounds(box);
-                widen(v.x, margin, box.minX, box.maxX);
-                widen(v.y, margin, box.minY, box.maxY);
-                widen(v.z, margin, box.minZ, box.maxZ);
-            }
-        }
+        forEachDrawnVertex(object, [&](uint32_t k) {
+            const Vector3 v = fileToDrawing(object.vertices[k]);
+            resetUnsetBounds(box);
+            widen(v.x, margin, box.minX, box.maxX);
+            widen(v.y, margin, box.minY, box.maxY);
+            widen(v.z, margin, box.minZ, box.maxZ);
+        });
     }
 }

@@ -64,6 +64,23 @@ bool usesOnlyVertices(const Face3DS& face, size_t vertexCount);
 // The vertices that both the count and the array hold.
 size_t usableVertexCount(const Object3DS& object);
 
+// Calls visit(k) for the vertex index k of every corner a, b, c, face by face,
+// of the faces that name only vertices the object has: the triangles that are
+// drawn, boxed and culled.
+template <typename Visit>
+void forEachDrawnVertex(const Object3DS& object, Visit visit)
+{
+    const size_t vertexCount = usableVertexCount(object);
+    for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
+        const Face3DS& face = object.faces[f];
+        if (!usesOnlyVertices(face, vertexCount))
+            continue;
+        visit(face.a);
+        visit(face.b);
+        visit(face.c);
+    }
+}
+
 // Smooth vertex normals: the normalised sum of the faces' area-weighted
 // normals. Linear in vertices plus faces.
 void computeNormals(Object3DS& object);

@@ -49,16 +49,8 @@ void buildDisplayList(Model3DS& model, float textureScale, bool sendTangents)
     glNewList(model.displayList, GL_COMPILE);
     for (int32_t i = 0; i < model.objectCount && i < static_cast<int32_t>(model.objects.size()); ++i) {
         const Object3DS& object = model.objects[i];
-        const size_t vertexCount = usableVertexCount(object);
         glBegin(GL_TRIANGLES);
-        for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
-            const Face3DS& face = object.faces[f];
-            if (!usesOnlyVertices(face, vertexCount))
-                continue;
-            emitVertex(object, face.a, textureScale, sendTangents);
-            emitVertex(object, face.b, textureScale, sendTangents);
-            emitVertex(object, face.c, textureScale, sendTangents);
-        }
+        forEachDrawnVertex(object, [&](uint32_t k) { emitVertex(object, k, textureScale, sendTangents); });
         glEnd();
     }
     glEndList();

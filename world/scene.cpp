@@ -152,23 +152,16 @@ const DrawnBox& drawnBox(int slot, const Model3DS& model)
     // The same triangles, and the same turn of the file axes, as the display list.
     for (int32_t i = 0; i < model.objectCount && i < static_cast<int32_t>(model.objects.size()); ++i) {
         const Object3DS& object = model.objects[i];
-        const size_t vertexCount = usableVertexCount(object);
-        for (int32_t f = 0; f < object.faceCount && f < static_cast<int32_t>(object.faces.size()); ++f) {
-            const Face3DS& face = object.faces[f];
-            if (!usesOnlyVertices(face, vertexCount))
-                continue;
-            for (const uint32_t k : {face.a, face.b, face.c}) {
-                const Vector3 v = fileToDrawing(object.vertices[k]);
-                const float x = v.x, y = v.y, z = v.z;
-                if (drawn.empty) {
-                    b = ObjectBox{x, x, y, y, z, z};
-                    drawn.empty = false;
-                }
-                b.minX = std::min(b.minX, x); b.maxX = std::max(b.maxX, x);
-                b.minY = std::min(b.minY, y); b.maxY = std::max(b.maxY, y);
-                b.minZ = std::min(b.minZ, z); b.maxZ = std::max(b.maxZ, z);
+        forEachDrawnVertex(object, [&](uint32_t k) {
+            const Vector3 v = fileToDrawing(object.vertices[k]);
+            if (drawn.empty) {
+                b = ObjectBox{v.x, v.x, v.y, v.y, v.z, v.z};
+                drawn.empty = false;
             }
-        }
+            b.minX = std::min(b.minX, v.x); b.maxX = std::max(b.maxX, v.x);
+            b.minY = std::min(b.minY, v.y); b.maxY = std::max(b.maxY, v.y);
+            b.minZ = std::min(b.minZ, v.z); b.maxZ = std::max(b.maxZ, v.z);
+        });
     }
     return drawn;
 }

@@ -75,22 +75,16 @@ bool drawnBounds(const Object3DS& object, ObjectBox& box)
 {
     bool any = false;
     box = {-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
-    const size_t count = usableVertexCount(object);
-    for (const Face3DS& face : object.faces) {
-        if (!usesOnlyVertices(face, count))
-            continue;
-        for (uint32_t k : {face.a, face.b, face.c}) {
-            const Vector3 d = fileToDrawing(object.vertices[k]);
-            const float p[3] = {d.x, d.y, d.z};
-            box.minX = std::min(box.minX, p[0]);
-            box.minY = std::min(box.minY, p[1]);
-            box.minZ = std::min(box.minZ, p[2]);
-            box.maxX = std::max(box.maxX, p[0]);
-            box.maxY = std::max(box.maxY, p[1]);
-            box.maxZ = std::max(box.maxZ, p[2]);
-            any = true;
-        }
-    }
+    forEachDrawnVertex(object, [&](uint32_t k) {
+        const Vector3 d = fileToDrawing(object.vertices[k]);
+        box.minX = std::min(box.minX, d.x);
+        box.minY = std::min(box.minY, d.y);
+        box.minZ = std::min(box.minZ, d.z);
+        box.maxX = std::max(box.maxX, d.x);
+        box.maxY = std::max(box.maxY, d.y);
+        box.maxZ = std::max(box.maxZ, d.z);
+        any = true;
+    });
     return any;
 }
 
