@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "ui/screens.h"
 #include "world/camera.h"
+#include "world/world.h"
 
 InputState input;
 
@@ -59,12 +60,12 @@ void processInput()
         return;
     const float rate = windowState.frameRate;
     if (keyDown('W'))
-        moveCamera(playerCamera, walkSpeed, rate);
+        moveCamera(world.playerCamera, walkSpeed, rate);
     if (keyDown('S'))
-        moveCamera(playerCamera, -walkSpeed, rate);
+        moveCamera(world.playerCamera, -walkSpeed, rate);
     if (keyDown('D'))
-        strafeCamera(playerCamera, walkSpeed, rate);
+        strafeCamera(world.playerCamera, walkSpeed, rate);
     if (keyDown('A'))
-        strafeCamera(playerCamera, -walkSpeed, rate);
-    mouseLook(playerCamera, config.windowWidth, config.windowHeight);
+        strafeCamera(world.playerCamera, -walkSpeed, rate);
+    mouseLook(world.playerCamera, config.windowWidth, config.windowHeight);
 }

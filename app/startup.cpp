@@ -11,7 +11,6 @@
 #include "ui/menubutton.h"
 #include "ui/screens.h"
 #include "world/camera.h"
-#include "world/scene.h"
 #include "world/world.h"
 
 // The music's sample and channel, kept for the whole run.
@@ -83,10 +82,9 @@ bool startUpEngine()
 {
     setFixedState();
     probeGlCapabilities();
-    positionCamera(playerCamera, 0.0f, 1.0f, 30.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    positionCamera(world.playerCamera, 0.0f, 1.0f, 30.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f);
     createFontLists();
     world.loadLevel(mapFilePath);
-    setScenePass(renderWorldPass);
     initShaderExtensions();
     setUpPostProcessing();
     askAboutPostProcessing();

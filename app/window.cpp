@@ -11,6 +11,7 @@
 #include "render/overlay.h"
 #include "render/postprocess.h"
 #include "ui/screens.h"
+#include "world/scenepass.h"
 #include "world/world.h"
 
 WindowState windowState;
@@ -326,7 +327,8 @@ int runGame()
 
 void shutDownGame()
 {
-    releaseWorld();
+    releaseWorld(world);
+    releaseScenePass();
     releasePostProcessing();
     destroyGameWindow();
 }

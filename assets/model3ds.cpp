@@ -1,6 +1,7 @@
 #include "assets/model3ds.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cstring>
 
 #include "core/bytereader.h"
@@ -349,7 +350,7 @@ void Model3DS::load(const std::string& fileName)
     loadFromMemory(bytes.data(), bytes.size(), fileName);
 }
 
-// Walks the main chunk, then computes normals and tangents of every object.
+// Walks the main chunk, then computes normals, tangents and the drawn box.
 void Model3DS::loadFromMemory(const uint8_t* data, size_t size, const std::string& fileName)
 {
     ChunkWalker walker{ByteReader(data, size), *this};
@@ -358,6 +359,7 @@ void Model3DS::loadFromMemory(const uint8_t* data, size_t size, const std::strin
     main.length = walker.reader.u32();
     if (main.id != MainChunk) {
         showMessageBox("Unable to load PRIMARY chunk from file: " + fileName + "!", "Error", MB_OK);
+        computeDrawnBox();
         return;
     }
     main.end = std::min<size_t>(main.length, size);
@@ -367,6 +369,49 @@ void Model3DS::loadFromMemory(const uint8_t* data, size_t size, const std::strin
     for (Object3DS& object : objects) {
         computeNormals(object);
         computeTangents(object);
+    }
+    computeDrawnBox();
+}
+
+bool drawnBounds(const Object3DS& object, ObjectBox& box)
+{
+    bool any = false;
+    ObjectBox bounds{-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
+    forEachDrawnVertex(object, [&](uint32_t k) {
+        const Vector3 d = fileToDrawing(object.vertices[k]);
+        bounds.minX = std::min(bounds.minX, d.x);
+        bounds.minY = std::min(bounds.minY, d.y);
+        bounds.minZ = std::min(bounds.minZ, d.z);
+        bounds.maxX = std::max(bounds.maxX, d.x);
+        bounds.maxY = std::max(bounds.maxY, d.y);
+        bounds.maxZ = std::max(bounds.maxZ, d.z);
+        any = true;
+    });
+    if (any)
+        box = bounds;
+    return any;
+}
+
+void Model3DS::computeDrawnBox()
+{
+    drawnBox = ObjectBox();
+    drawsTriangles = false;
+    const size_t count = std::min<size_t>(static_cast<size_t>(std::max(objectCount, 0)), objects.size());
+    for (size_t i = 0; i < count; ++i) {
+        ObjectBox box;
+        if (!drawnBounds(objects[i], box))
+            continue;
+        if (!drawsTriangles) {
+            drawnBox = box;
+            drawsTriangles = true;
+            continue;
+        }
+        drawnBox.minX = std::min(drawnBox.minX, box.minX);
+        drawnBox.minY = std::min(drawnBox.minY, box.minY);
+        drawnBox.minZ = std::min(drawnBox.minZ, box.minZ);
+        drawnBox.maxX = std::max(drawnBox.maxX, box.maxX);
+        drawnBox.maxY = std::max(drawnBox.maxY, box.maxY);
+        drawnBox.maxZ = std::max(drawnBox.maxZ, box.maxZ);
     }
 }
 

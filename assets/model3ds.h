@@ -46,6 +46,11 @@ struct Model3DS {
     // Box i belongs to object i; the table grows with the objects.
     std::vector<ObjectBox> boxes;
     uint32_t displayList = 0;  // made by buildDisplayList (render/meshlist.h)
+    // The box around every triangle the display list draws (objects up to
+    // objectCount), in drawing axes, for culling against the view; false in
+    // drawsTriangles when the list draws nothing. Set by loading.
+    ObjectBox drawnBox;
+    bool drawsTriangles = false;
 
     // Reads the file and computes normals and tangents. Failures are told in
     // message boxes and leave what had been read.
@@ -57,7 +62,13 @@ struct Model3DS {
     // Widens (or, for a negative margin, narrows) each object's box, in
     // drawing axes. Only vertices that some face uses count.
     void computeObjectBoxes(float margin);
+    // Sets drawnBox and drawsTriangles from the objects as they stand.
+    void computeDrawnBox();
 };
+
+// Tight bounds of the vertices the object's drawn faces use, in drawing
+// axes; false (and the box left as it was) when it draws no face.
+bool drawnBounds(const Object3DS& object, ObjectBox& box);
 
 // True when all three indices name vertices the object has.
 bool usesOnlyVertices(const Face3DS& face, size_t vertexCount);

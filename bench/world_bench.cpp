@@ -21,7 +21,10 @@
 #include "platform/platform.h"
 #include "render/opengl.h"
 #include "world/collision.h"
-#include "world/scene.h"
+#include "render/occlusion.h"
+#include "render/postprocess.h"
+#include "world/rules.h"
+#include "world/scenepass.h"
 #include "world/world.h"
 
 namespace {
@@ -235,24 +238,19 @@ std::string repeatedMap(const std::string& shippedPath, int pieceLimit)
 // frame over the cameras after one untimed round.
 double frameMilliseconds(World& level, const std::vector<Camera>& cameras)
 {
-    const auto look = [](const Camera& c) {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(c.position.x, c.position.y, c.position.z, c.view.x, c.view.y, c.view.z, 0, 1, 0);
-    };
     Clock::time_point start;
     for (int round = 0; round < 2; ++round) {
         glFinish();
         start = Clock::now();
         for (const Camera& camera : cameras) {
-            playerCamera = camera;
+            level.playerCamera = camera;
             level.hitPoints = maxHitPoints;
             glClear(GL_DEPTH_BUFFER_BIT);
-            look(camera);
+            lookThrough(camera);
             level.renderWorld(false);
             level.renderWorld(true, false);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            look(camera);
+            lookThrough(camera);
             level.renderWorld(true);
             glFinish();
         }
@@ -280,7 +278,6 @@ void compareLevelSizes(int width, int height)
     const std::string maps[2] = {"Data/Maps/Map.txt", bigMap};
     for (int m = 0; m < 2; ++m) {
         auto level = std::make_unique<World>();
-        levelLights.lightCount = 0;
         level->loadLevel(maps[m].c_str());
         pieces[m] = level->pieceCount;
         perFrame[m] = frameMilliseconds(*level, cameras);
@@ -316,7 +313,6 @@ int main()
 
     const bool gl = makeGlContext(640, 480);
     auto level = std::make_unique<World>();
-    levelLights.lightCount = 0;
     if (gl) {
         probeGlCapabilities();
         glEnable(GL_DEPTH_TEST);
@@ -339,7 +335,7 @@ int main()
         level->hitPoints = maxHitPoints;
         std::printf("level load without lists (%d pieces): %.1f ms\n", level->pieceCount, secondsSince(start) * 1e3);
     }
-    std::printf("pieces %d, lights %d, bottles %d, message boxes %d\n", level->pieceCount, levelLights.lightCount,
+    std::printf("pieces %d, lights %d, bottles %d, message boxes %d\n", level->pieceCount, level->lights.lightCount,
                 level->bottleTotal, boxes);
 
     // Collision with one level piece, the camera pressed into a wall.
@@ -362,14 +358,14 @@ int main()
 
     const double nearestLights = microsecondsPerCall(200, [&](int) {
         for (int i = 0; i < level->pieceCount; ++i) {
-            volatile float x = lightForPiece(level->pieces[i].position).x;
+            volatile float x = lightForPiece(*level, level->pieces[i].position).x;
             (void)x;
         }
     });
-    std::printf("nearest light for every piece, one scene pass (%d lights): %.2f us\n", levelLights.lightCount, nearestLights);
+    std::printf("nearest light for every piece, one scene pass (%d lights): %.2f us\n", level->lights.lightCount, nearestLights);
 
     if (gl) {
-        positionCamera(playerCamera, 0, 0, 0, 0, 0, 30, 0, 1, 0);
+        positionCamera(level->playerCamera, 0, 0, 0, 0, 0, 30, 0, 1, 0);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         gluPerspective(45.0, 640.0 / 480.0, 1.0, 5000.0);

@@ -55,3 +55,11 @@ void buildDisplayList(Model3DS& model, float textureScale, bool sendTangents)
     }
     glEndList();
 }
+
+void placeModel(const Vector3& position, const Vector3& rotation)
+{
+    glTranslatef(position.x, position.y, position.z);
+    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
+}

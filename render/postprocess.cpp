@@ -10,32 +10,6 @@ PostProcessing postProcessing;
 
 namespace {
 
-ScenePassFunction scenePassFunction = nullptr;
-
-// Runs the installed world pass, if any.
-void runScenePass(bool scenePass, bool shown = true)
-{
-    if (scenePassFunction)
-        scenePassFunction(scenePass, shown);
-}
-
-// Loads the camera's view into the model-view matrix (identity, then the
-// look-at transform); clears nothing.
-void lookThrough(const Camera& camera)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(camera.position.x, camera.position.y, camera.position.z, camera.view.x,
-              camera.view.y, camera.view.z, camera.up.x, camera.up.y, camera.up.z);
-}
-
-// Clears colour, depth and stencil, then looks through the camera.
-void clearAndLookThrough(const Camera& camera)
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    lookThrough(camera);
-}
-
 // A window coordinate as the pixel it falls in, when it is a number an int
 // can hold.
 bool pixelCoordinate(double windowCoordinate, int& pixel)
@@ -71,10 +45,54 @@ void sampleViewCentre(const Camera& camera, PostProcessing& post)
     glReadPixels(pixelX, pixelY, 1, 1, GL_RGB, GL_FLOAT, post.sampledColor);
 }
 
-// Draws the window-sized quad through the post-processing program with the
-// full-size image on unit 0 and the one-eighth image on unit 1.
-void composePicture(PostProcessing& post)
+}  // namespace
+
+void lookThrough(const Camera& camera)
 {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(camera.position.x, camera.position.y, camera.position.z, camera.view.x,
+              camera.view.y, camera.view.z, camera.up.x, camera.up.y, camera.up.z);
+}
+
+void clearAndLookThrough(const Camera& camera)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    lookThrough(camera);
+}
+
+void beginSceneImage()
+{
+    postProcessing.sceneFramebuffer.begin();
+}
+
+void adaptExposure(const Camera& camera)
+{
+    PostProcessing& post = postProcessing;
+    sampleViewCentre(camera, post);
+    post.targetExposure = exposureTarget(post.sampledColor[0], post.sampledColor[1], post.sampledColor[2]);
+    post.currentExposure = stepExposure(post.currentExposure, post.targetExposure);
+}
+
+void beginBloomImage()
+{
+    postProcessing.sceneFramebuffer.end();
+    postProcessing.bloomFramebuffer.begin();
+}
+
+void endBloomImage()
+{
+    postProcessing.bloomFramebuffer.end();
+}
+
+void windowViewport()
+{
+    glViewport(0, 0, overlayArea.width, overlayArea.height);
+}
+
+void composePicture()
+{
+    const PostProcessing& post = postProcessing;
     const int width = overlayArea.width;
     const int height = overlayArea.height;
 
@@ -107,13 +125,6 @@ void composePicture(PostProcessing& post)
 
     popOverlayProjection();
     shaderGl.glUseProgramObjectARB(0);
-}
-
-}  // namespace
-
-void setScenePass(ScenePassFunction scenePass)
-{
-    scenePassFunction = scenePass;
 }
 
 bool postProcessingActive()
@@ -151,48 +162,6 @@ void setUpPostProcessing()
         post.postProcessingEnabled = true;
     if (post.bloomFramebuffer.create(width / 8, height / 8, GL_RGBA, GL_FLOAT, GL_LINEAR))
         post.postProcessingEnabled = true;
-}
-
-void renderWorldFrame(Camera camera)
-{
-    PostProcessing& post = postProcessing;
-    const bool active = postProcessingActive();
-
-    // The logic pass's depth fill and occlusion tests look from this frame's
-    // camera into a cleared depth buffer. Left with what the previous frame
-    // left behind (the composing quad's depth and an identity view when
-    // post-processing is on) they would find every prop hidden.
-    glClear(GL_DEPTH_BUFFER_BIT);
-    lookThrough(camera);
-    runScenePass(false);
-
-    // Without post-processing the clear before the second scene pass erases
-    // the first one: it still applies the rules, but draws nothing.
-    if (active) {
-        post.sceneFramebuffer.begin();
-        clearAndLookThrough(camera);
-    }
-    runScenePass(true, active);
-
-    if (active) {
-        sampleViewCentre(camera, post);
-        post.targetExposure =
-            exposureTarget(post.sampledColor[0], post.sampledColor[1], post.sampledColor[2]);
-        post.currentExposure = stepExposure(post.currentExposure, post.targetExposure);
-        post.sceneFramebuffer.end();
-        post.bloomFramebuffer.begin();
-    }
-
-    clearAndLookThrough(camera);
-    runScenePass(true);
-
-    if (active)
-        post.bloomFramebuffer.end();
-
-    glViewport(0, 0, overlayArea.width, overlayArea.height);
-
-    if (active)
-        composePicture(post);
 }
 
 void releasePostProcessing()

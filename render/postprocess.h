@@ -1,7 +1,8 @@
-// The frame of the 3D world: the logic pass, two scene passes and, when
-// post-processing is active, the HDR image, the one-eighth bloom image, the
-// exposure that follows the brightness at the centre of the view, and the
-// quad that composes them through the post-processing program.
+// The post-processing steps of a frame, offered to the world's frame as plain
+// functions: the full-size HDR image, the exposure that follows the
+// brightness at the centre of the view, the one-eighth bloom image, and the
+// quad that composes them through the post-processing program. Also the
+// camera's view loaded into the model-view matrix, which every pass starts from.
 #pragma once
 
 #include "core/geometry.h"
@@ -34,13 +35,6 @@ struct PostProcessing {
 
 extern PostProcessing postProcessing;
 
-// The world's drawing: false runs the logic and visibility pass, true the
-// scene pass. shown is false for a scene pass whose picture the frame clears
-// before anything shows it: it applies its rules and need draw nothing. The
-// world installs its renderWorld at start-up; until then no scene is drawn.
-using ScenePassFunction = void (*)(bool scenePass, bool shown);
-void setScenePass(ScenePassFunction scenePass);
-
 // Post-processing is used in a frame when the framebuffers exist, the user
 // accepted it and float textures are available.
 bool postProcessingActive();
@@ -61,7 +55,27 @@ void setUpPostProcessing();
 // shutdown, before the window goes); safe to repeat.
 void releasePostProcessing();
 
-// Draws one frame of the world as seen by camera, through the framebuffers
-// and the post-processing program when active, straight into the window
-// otherwise.
-void renderWorldFrame(Camera camera);
+// Loads the camera's view into the model-view matrix (identity, then the
+// look-at transform); clears nothing.
+void lookThrough(const Camera& camera);
+// Clears colour, depth and stencil, then looks through the camera.
+void clearAndLookThrough(const Camera& camera);
+
+// Binds the full-size framebuffer (viewport to its size, cleared).
+void beginSceneImage();
+// With the scene image still bound and the camera's look-at in place: reads
+// the pixel where the camera's view point falls, sets the target exposure
+// from it and moves the exposure one step towards it. A pixel that cannot be
+// located keeps the last sample.
+void adaptExposure(const Camera& camera);
+// Unbinds the full-size framebuffer and binds the one-eighth one (viewport
+// to its size, cleared).
+void beginBloomImage();
+// Unbinds the one-eighth framebuffer.
+void endBloomImage();
+// The viewport back to the whole window.
+void windowViewport();
+// Clears the window and draws the window-sized quad through the
+// post-processing program: the full-size image on unit 0, the one-eighth
+// image on unit 1 (which stays active), the current exposure.
+void composePicture();

@@ -38,7 +38,7 @@ bool initShaderExtensions()
     return initShaderExtensionsFrom(glExtensionString(), getGlProcAddress);
 }
 
-std::string readTextFile(const std::string& path)
+std::string readShaderSource(const std::string& path)
 {
     std::string content;
     if (readTextFileBounded(path.c_str(), maximumSourceSize, content) != TextFileStatus::Read || content.empty())
@@ -59,14 +59,18 @@ void ShaderProgram::load(std::string vertexPath, std::string fragmentPath)
 {
     if (vertexPath.empty() || fragmentPath.empty())
         return;
+    build(readShaderSource(vertexPath), readShaderSource(fragmentPath));
+    shaderGl.glUseProgramObjectARB(program);
+}
+
+bool ShaderProgram::build(const std::string& vertexSource, const std::string& fragmentSource)
+{
     if (vertexShader || fragmentShader || program)
         release();
 
     vertexShader = shaderGl.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
     fragmentShader = shaderGl.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
 
-    const std::string vertexSource = readTextFile(vertexPath);
-    const std::string fragmentSource = readTextFile(fragmentPath);
     const GLcharARB* vertexText = vertexSource.c_str();
     const GLcharARB* fragmentText = fragmentSource.c_str();
     shaderGl.glShaderSourceARB(vertexShader, 1, &vertexText, nullptr);
@@ -80,7 +84,14 @@ void ShaderProgram::load(std::string vertexPath, std::string fragmentPath)
     shaderGl.glAttachObjectARB(program, fragmentShader);
     shaderGl.glLinkProgramARB(program);
 
-    shaderGl.glUseProgramObjectARB(program);
+    if (vertexShader == 0 || fragmentShader == 0 || program == 0)
+        return false;
+    ProgramStatusEntryPoints status;
+    if (!fetchEntryPoints(status, getGlProcAddress))
+        return false;
+    GLint linked = 0;
+    status.glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    return linked != 0;
 }
 
 int ShaderProgram::getUniformLocation(const std::string& name) const

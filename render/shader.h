@@ -1,5 +1,5 @@
 // GLSL programs through the ARB shader-object extension: the extension check,
-// the entry-point table, a text-file reader for shader sources and the
+// the entry-point table, the reader of shader source files and the
 // ShaderProgram record (vertex shader, fragment shader, program; 0 = none).
 #pragma once
 
@@ -43,7 +43,7 @@ bool initShaderExtensions();
 // The whole text of a file with a newline in front of every line and none at
 // the end ("a\nb" and "a\nb\n" both give "\na\nb"); empty when the file
 // cannot be opened or is larger than any shader source can reasonably be.
-std::string readTextFile(const std::string& path);
+std::string readShaderSource(const std::string& path);
 
 struct ShaderProgram {
     unsigned vertexShader = 0;
@@ -60,6 +60,10 @@ struct ShaderProgram {
     // path does nothing at all; a previous build is released first. Compile
     // and link results are not examined.
     void load(std::string vertexPath, std::string fragmentPath);
+    // Builds the program from the two source texts, a previous build
+    // released first; current stays what it was. True when both shaders were
+    // made and the program linked (as far as the driver can tell).
+    bool build(const std::string& vertexSource, const std::string& fragmentSource);
     // The uniform's location in program; -1 without a GL call when there is
     // no program.
     int getUniformLocation(const std::string& name) const;

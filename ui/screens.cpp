@@ -4,11 +4,11 @@
 #include "render/capabilities.h"
 #include "render/opengl.h"
 #include "render/overlay.h"
-#include "render/postprocess.h"
 #include "ui/font.h"
 #include "ui/texts.h"
 #include "world/camera.h"
-#include "world/scene.h"
+#include "world/frame.h"
+#include "world/rules.h"
 #include "world/world.h"
 
 ScreenState screenState;
@@ -66,7 +66,7 @@ void drawLines(const char* const* lines, int count, int firstYFromTop)
 
 void drawPlaying()
 {
-    renderWorldFrame(playerCamera);
+    renderWorldFrame(world, world.playerCamera);
     disableTextureUnits(0);
     drawText(20, 40, "EN - Hit Points | CZ - Zdravi", 0);
     drawHitPointBar();
@@ -74,7 +74,7 @@ void drawPlaying()
 
 void drawMainMenu(const MouseState& mouse)
 {
-    renderWorldFrame(menuCamera);
+    renderWorldFrame(world, menuCamera);
     disableTextureUnits(1);
     glColor3f(1.0f, 1.0f, 1.0f);
     drawMenuButton(menuButtons.newGameButton);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-Camera playerCamera;
 Camera menuCamera;
 
 void positionCamera(Camera& camera, float positionX, float positionY, float positionZ, float viewX,

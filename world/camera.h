@@ -7,7 +7,7 @@
 // Walking speed of the W, A, S, D keys in units per second.
 constexpr float walkSpeed = 50.0f;
 
-extern Camera playerCamera;
+// The main menu's view over the level (the player's camera is the world's).
 extern Camera menuCamera;
 
 void positionCamera(Camera& camera, float positionX, float positionY, float positionZ, float viewX,

@@ -45,13 +45,13 @@ void drawLensFlare(unsigned texture, const Vector3& center, float red, float gre
     glDisable(GL_BLEND);
 }
 
-void drawLightGlows()
+void drawLightGlows(const LevelLights& lights)
 {
     glDepthMask(GL_FALSE);
-    for (int i = 0; i < levelLights.lightCount && i < maxLights; ++i) {
-        const Vector3& p = levelLights.lightPositions[i];
-        drawLensFlare(levelLights.glowTexture, p + Vector3(0.1f, 0.1f, 0.05f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
-        drawLensFlare(levelLights.glowTexture, p + Vector3(0.2f, 0.2f, 0.1f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
+    for (int i = 0; i < lights.lightCount && i < maxLights; ++i) {
+        const Vector3& p = lights.lightPositions[i];
+        drawLensFlare(lights.glowTexture, p + Vector3(0.1f, 0.1f, 0.05f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
+        drawLensFlare(lights.glowTexture, p + Vector3(0.2f, 0.2f, 0.1f), 1.0f, 1.0f, 1.0f, 1.0f, glowHalfSize);
     }
     glDepthMask(GL_TRUE);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/geometry.h"
+#include "world/world.h"
 
 // Half-size of every glow sprite in world units (a 20 x 20 square).
 constexpr float glowHalfSize = 10.0f;
@@ -15,4 +16,4 @@ void drawLensFlare(unsigned texture, const Vector3& center, float red, float gre
 
 // The glows of every light (two sprites each) with depth writes off, then
 // depth writes back on. Called after the last piece of the scene pass.
-void drawLightGlows();
+void drawLightGlows(const LevelLights& lights);

@@ -12,13 +12,13 @@
 #include "render/opengl.h"
 #include "render/texture.h"
 #include "world/camera.h"
-#include "world/scene.h"
+#include "world/measure.h"
+#include "world/rules.h"
 
 const char* const mapFilePath = "Data/Maps/Map.txt";
 
 World world;
-LevelLights levelLights;
-LevelRecord levelRecord;
+WorldMeasurements worldMeasurements;
 
 const PieceKind pieceKinds[] = {
     {"CorridorDown", "Data/Models/Level/CorridorDown.3DS",
@@ -176,11 +176,12 @@ bool handleMapLine(World& world, const char* line)
     if (contains(line, "Gorvik") && (!pieceLine || piecePlaced))
         ++world.bottleTotal;
     if (contains(line, "Light")) {
-        if (levelLights.lightCount < maxLights) {
+        LevelLights& lights = world.lights;
+        if (lights.lightCount < maxLights) {
             char name[pieceNameSize];
             Vector3 turn;
-            scanMapFields(line, name, pieceNameSize, levelLights.lightPositions[levelLights.lightCount], turn);
-            ++levelLights.lightCount;
+            scanMapFields(line, name, pieceNameSize, lights.lightPositions[lights.lightCount], turn);
+            ++lights.lightCount;
         } else {
             withinLimits = false;
         }
@@ -208,14 +209,15 @@ void loadPieceModels(LevelPiece& piece)
 void World::loadLevel(const char* mapPath)
 {
     using Clock = std::chrono::steady_clock;
-    levelRecord.loadTimes = LevelLoadTimes();
-    levelRecord.loadTimes.begin = Clock::now();
+    LevelLoadTimes& times = worldMeasurements.levelLoad;
+    times = LevelLoadTimes();
+    times.begin = Clock::now();
     std::string text;
     const TextFileStatus status = readTextFileBounded(mapPath, mapReadLimit, text);
     if (status == TextFileStatus::Unreadable) {
         showMessageBox("Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None);
         postQuitMessage(0);
-        levelRecord.loadTimes.end = Clock::now();
+        times.end = Clock::now();
         return;
     }
     if (status == TextFileStatus::CutOff)
@@ -228,36 +230,31 @@ void World::loadLevel(const char* mapPath)
         }
     });
 
-    resetPlayerCamera(*this, playerCamera);
+    resetPlayerCamera(*this);
 
     Clock::time_point start = Clock::now();
     for (int slot = 0; slot < 9; ++slot)
         materials[slot].load(materialFiles[slot]);
-    levelRecord.loadTimes.materials = secondsSince(start);
+    times.materials = secondsSince(start);
 
     for (int i = 0; i < pieceCount; ++i) {
         LevelPiece& piece = pieces[i];
         start = Clock::now();
         loadPieceModels(piece);
-        levelRecord.loadTimes.models += secondsSince(start);
+        times.models += secondsSince(start);
         start = Clock::now();
         if (findPieceKind(piece.name))
             buildDisplayList(piece.model, 1.0f, true);
-        levelRecord.loadTimes.displayLists += secondsSince(start);
+        times.displayLists += secondsSince(start);
     }
 
-    loadTexture(levelLights.glowTexture, "Data/Textures/LensFlares/Glow.tga", true);
+    loadTexture(lights.glowTexture, "Data/Textures/LensFlares/Glow.tga", true);
 
     hitPoints = maxHitPoints;
     levelComplete = 0;
     for (int i = 0; i < pieceCount; ++i)
         pieces[i].active = 1;
-    levelRecord.loadTimes.end = Clock::now();
-}
-
-void releaseWorld()
-{
-    releaseWorld(world);
+    times.end = Clock::now();
 }
 
 void releaseWorld(World& target)
@@ -271,9 +268,8 @@ void releaseWorld(World& target)
             model.displayList = 0;
         }
     }
-    if (levelLights.glowTexture != 0) {
-        glDeleteTextures(1, &levelLights.glowTexture);
-        levelLights.glowTexture = 0;
+    if (target.lights.glowTexture != 0) {
+        glDeleteTextures(1, &target.lights.glowTexture);
+        target.lights.glowTexture = 0;
     }
-    releaseOcclusionQuery();
 }

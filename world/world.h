@@ -2,7 +2,6 @@
 // with its placed pieces, materials, lights and game counters.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "assets/model3ds.h"
@@ -33,14 +32,28 @@ struct LevelPiece {
     int32_t active = 0;         // drawn while nonzero; 0 once a bottle is taken
 };
 
+// The lights the map places: where they are, read by the scene pass (the
+// light of each piece) and the glows, and the glow texture drawn at them.
+struct LevelLights {
+    Vector3 lightPositions[maxLights];
+    int32_t lightCount = 0;
+    unsigned glowTexture = 0;
+};
+
+// The level and everything played in it. Every pass and rule works on the
+// World it is given, so a second World (a test's, the inspector's) is
+// self-contained.
 struct World {
     Vector3 playerStart;
+    Camera playerCamera;  // the player's eye: walked by input, collided and reset by the passes
     Material materials[materialSlots];
     uint8_t levelComplete = 0;
     LevelPiece pieces[maxPieces];
     int32_t pieceCount = 0;
     int32_t hitPoints = 0;
     int32_t bottleTotal = 0;
+    int32_t bottlesCollected = 0;  // since the last reset
+    LevelLights lights;
 
     // Reads the map, places the player camera at the start, loads the nine
     // materials, every piece's model with its display list and the glow
@@ -48,38 +61,12 @@ struct World {
     void loadLevel(const char* mapPath);
     // One pass of a frame: the logic pass (false) or the scene pass (true).
     // A scene pass that is not shown applies its rules and draws nothing.
-    // Defined with the other per-frame code in scene.cpp.
+    // Defined with the passes in scenepass.cpp.
     void renderWorld(bool scenePass, bool shown = true);
 };
 
+// The game's own level.
 extern World world;
-
-// What the map gives besides the pieces: its lights, read by the scene pass
-// (the light of each piece) and the glows, and the glow texture.
-struct LevelLights {
-    Vector3 lightPositions[maxLights];
-    int32_t lightCount = 0;
-    unsigned glowTexture = 0;
-};
-extern LevelLights levelLights;
-
-// When the last loadLevel ran and how long its materials, models and display
-// lists took, in seconds; the timedemo reports them as start-up stages.
-struct LevelLoadTimes {
-    std::chrono::steady_clock::time_point begin;
-    std::chrono::steady_clock::time_point end;
-    double materials = 0.0;
-    double models = 0.0;
-    double displayLists = 0.0;
-};
-
-// What the level keeps beside the world while it is played: the bottles
-// collected since the last reset, and how long loading took.
-struct LevelRecord {
-    int32_t bottlesCollected = 0;
-    LevelLoadTimes loadTimes;
-};
-extern LevelRecord levelRecord;
 
 // One row of the piece-kind table: the keyword searched in a piece's name and
 // what a piece of that kind loads and is.
@@ -123,8 +110,5 @@ bool handleMapLine(World& world, const char* line);
 void loadPieceModels(LevelPiece& piece);
 
 // Frees the world's OpenGL objects while the context is current: the 32
-// materials, every piece's display list, the glow texture and the occlusion
-// query. Safe to repeat.
-void releaseWorld();
-// The same for a world other than the game's own (tests, benchmarks).
+// materials, every piece's display list and the glow texture. Safe to repeat.
 void releaseWorld(World& target);

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "ui/screens.h"
 #include "world/camera.h"
+#include "world/world.h"
 
 TEST(Input, MouseLookTurnsTiltsAndRecentres)
 {
@@ -34,7 +35,7 @@ TEST(Input, KeysMoveThePlayerOnlyWhilePlaying)
 {
     windowState.frameRate = 100.0f;
     input = InputState{};
-    positionCamera(playerCamera, 0, 30, 0, 0, 30, 30, 0, 1, 0);
+    positionCamera(world.playerCamera, 0, 30, 0, 0, 30, 30, 0, 1, 0);
     setCursorPos(320, 240);
     const auto press = [](int key, bool down) {
         simulateKey(key, down);
@@ -44,17 +45,17 @@ TEST(Input, KeysMoveThePlayerOnlyWhilePlaying)
     for (int screen : {MainMenu, IntroStory, EndingStory, Credits}) {
         screenState.currentScreen = screen;
         processInput();
-        EXPECT_FLOAT_EQ(playerCamera.position.z, 0.0f) << "screen " << screen;
+        EXPECT_FLOAT_EQ(world.playerCamera.position.z, 0.0f) << "screen " << screen;
     }
     screenState.currentScreen = Playing;
     processInput();
-    EXPECT_FLOAT_EQ(playerCamera.position.z, 0.5f);
+    EXPECT_FLOAT_EQ(world.playerCamera.position.z, 0.5f);
     press('S', true);
-    EXPECT_FLOAT_EQ(playerCamera.position.z, 0.5f) << "opposite keys cancel out within the pass";
+    EXPECT_FLOAT_EQ(world.playerCamera.position.z, 0.5f) << "opposite keys cancel out within the pass";
     simulateKey('W', false);
     simulateKey('S', false);
     press('D', true);
-    EXPECT_FLOAT_EQ(playerCamera.position.x, -0.5f);
+    EXPECT_FLOAT_EQ(world.playerCamera.position.x, -0.5f);
     simulateKey('D', false);
     // Escape leaves play once, however long it is held.
     press(VK_ESCAPE, true);

@@ -16,7 +16,7 @@
 #include "tests/content/level_geometry.h"
 #include "tests/support/test_support.h"
 #include "world/camera.h"
-#include "world/scene.h"
+#include "world/rules.h"
 #include "world/world.h"
 
 namespace {
@@ -170,13 +170,13 @@ TEST_F(Walkability, PropsLightsAndBottlesStandInsideTheLevel)
     for (int i : shipped->bottles)
         EXPECT_TRUE(geometry.inside(world.pieces[i].position + Vector3(0.0f, 7.0f, 0.0f)))
             << "bottle at " << where(world.pieces[i].position);
-    for (int l = 0; l < levelLights.lightCount; ++l)
-        EXPECT_TRUE(geometry.inside(levelLights.lightPositions[l])) << "light at " << where(levelLights.lightPositions[l]);
+    for (int l = 0; l < world.lights.lightCount; ++l)
+        EXPECT_TRUE(geometry.inside(world.lights.lightPositions[l])) << "light at " << where(world.lights.lightPositions[l]);
     // Each level piece is lit by the light nearest its origin: one close enough to light it.
     EXPECT_GE(shipped->props.size(), 40u);
-    EXPECT_GE(levelLights.lightCount, static_cast<int>(shipped->levelPieces.size()));
+    EXPECT_GE(world.lights.lightCount, static_cast<int>(shipped->levelPieces.size()));
     for (int i : shipped->levelPieces)
-        EXPECT_LT(distance(lightForPiece(world.pieces[i].position), world.pieces[i].position), 130.0f) << world.pieces[i].name;
+        EXPECT_LT(distance(lightForPiece(world, world.pieces[i].position), world.pieces[i].position), 130.0f) << world.pieces[i].name;
     EXPECT_TRUE(geometry.inside(world.playerStart));
     EXPECT_GE(geometry.clearance(world.playerStart, 20.0f), 15.0f);
 }
@@ -192,19 +192,21 @@ TEST_F(Walkability, CameraNeverLeavesTheLevel)
     // One probe: the input of `pattern` every frame, then the logic pass's
     // collision and both scene passes' prop contact (props within 100 only);
     // every few frames and at the end the camera must still be inside.
-    const auto probe = [&](Camera camera, int pattern, int frames, const std::string& label) {
+    const auto probe = [&](const Camera& start, int pattern, int frames, const std::string& label) {
         ++probes;
+        Camera& camera = world.playerCamera;
+        camera = start;
         for (int f = 0; f < frames; ++f) {
             moveCamera(camera, pattern == 3 ? -50.0f : 50.0f, windowState.frameRate);
             if (pattern == 1 || pattern == 3)
                 strafeCamera(camera, pattern == 3 ? -50.0f : 50.0f, windowState.frameRate);
             if (pattern == 2)
                 rotateView(camera, 0.03f);
-            collideWithNearestPiece(world, camera);
+            collideWithNearestPiece(world);
             for (int pass = 0; pass < 2; ++pass)
                 for (int i : shipped->props)
                     if (distance(world.pieces[i].position, camera.position) < 100.0f)
-                        propContact(world, world.pieces[i], camera);
+                        propContact(world, world.pieces[i]);
             if (f % 8 != 7 && f != frames - 1)
                 continue;
             const float clearance = geometry.clearance(camera.position, 20.0f);

@@ -154,10 +154,10 @@ TEST(Game, FromTheStartThroughEveryBottleToTheCredits)
         const Vector3 target = piece.position + Vector3(0.0f, 10.0f, 0.0f);
         for (const Vector3& side : sides) {
             const Vector3 from = target + side;
-            positionCamera(playerCamera, from.x, from.y, from.z, target.x, target.y, target.z, 0, 1, 0);
+            positionCamera(world.playerCamera, from.x, from.y, from.z, target.x, target.y, target.z, 0, 1, 0);
             simulateKey('W', true);
             for (int step = 0; step < 40 && piece.isCollectible && screenState.currentScreen == Playing; ++step) {
-                playerCamera.view = target;  // keep facing it
+                world.playerCamera.view = target;  // keep facing it
                 frame();
             }
             simulateKey('W', false);

@@ -31,11 +31,11 @@ TEST(ReadTextFile, PutsANewlineBeforeEveryLineAndRefusesHugeFiles)
     };
     for (const auto& [text, expected] : cases) {
         writeFile(dir + "/f.txt", text);
-        EXPECT_EQ(readTextFile(dir + "/f.txt"), expected) << text.size() << " bytes";
+        EXPECT_EQ(readShaderSource(dir + "/f.txt"), expected) << text.size() << " bytes";
     }
     writeFile(dir + "/big-shader.txt", std::string(200000, 'y') + "\n");
-    EXPECT_EQ(readTextFile(dir + "/big-shader.txt").size(), 200001u);
-    EXPECT_EQ(readTextFile(dir + "/missing.txt"), "");
+    EXPECT_EQ(readShaderSource(dir + "/big-shader.txt").size(), 200001u);
+    EXPECT_EQ(readShaderSource(dir + "/missing.txt"), "");
 }
 
 TEST(ShaderExtensions, MissingOnesAreReportedAndStandInsKeepTheirPlace)

@@ -43,7 +43,7 @@ TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
     const int materials[7] = {0, 0, 0, 5, 0, 0, 1};  // only the name is searched, mat01 upwards
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(world->pieces[i].materialIndex, materials[i]) << world->pieces[i].name;
-    EXPECT_TRUE(world->bottleTotal == 0 && levelLights.lightCount == 0);
+    EXPECT_TRUE(world->bottleTotal == 0 && world->lights.lightCount == 0);
 
     // Kinds are found by the first table row the name contains.
     EXPECT_STREQ(findPieceKind("Room02mat05")->keyword, "Room02");
@@ -60,19 +60,19 @@ TEST(MapLines, TheFourTestsAreIndependent)
     // A light line naming a bottle counts one that can never be collected.
     handleMapLine(*world, "Light Gorvik x 5 6 7 y 1 2 3");
     EXPECT_TRUE(world->pieceCount == 1 && world->bottleTotal == 2);
-    ASSERT_EQ(levelLights.lightCount, 1);
-    expectVector(levelLights.lightPositions[0], 5, 6, 7);
+    ASSERT_EQ(world->lights.lightCount, 1);
+    expectVector(world->lights.lightPositions[0], 5, 6, 7);
     handleMapLine(*world, "PlayerStart a b 1 2 3 c 4 5 6");
     expectVector(world->playerStart, 1, 2, 3);
     // Case matters, and a line with no keyword does nothing.
     for (const char* line : {"STATIC table x 1 1 1 y 0 0 0", "light x y 1 1 1", ""})
         handleMapLine(*world, line);
-    EXPECT_TRUE(world->pieceCount == 1 && levelLights.lightCount == 1);
+    EXPECT_TRUE(world->pieceCount == 1 && world->lights.lightCount == 1);
     // A torch whose line also says Light places a piece and a light.
     handleMapLine(*world, "static TorchLight x 9 8 7 y 0 0 0");
     EXPECT_EQ(world->pieceCount, 2);
-    ASSERT_EQ(levelLights.lightCount, 2);
-    expectVector(levelLights.lightPositions[1], 9, 8, 7);
+    ASSERT_EQ(world->lights.lightCount, 2);
+    expectVector(world->lights.lightPositions[1], 9, 8, 7);
 }
 
 TEST(MapLines, LongWordsAreCutWithoutShiftingFields)
@@ -110,8 +110,8 @@ TEST(MapLines, PiecesAndLightsBeyondTheTablesAreIgnored)
     for (int i = 0; i < maxLights; ++i)
         ASSERT_TRUE(handleMapLine(*world, "Light a b 1 2 3"));
     EXPECT_FALSE(handleMapLine(*world, "Light a b 4 5 6"));
-    EXPECT_EQ(levelLights.lightCount, maxLights);
-    expectVector(levelLights.lightPositions[maxLights - 1], 1, 2, 3);
+    EXPECT_EQ(world->lights.lightCount, maxLights);
+    expectVector(world->lights.lightPositions[maxLights - 1], 1, 2, 3);
     // Past both limits a light line can still count a bottle and move the start.
     EXPECT_FALSE(handleMapLine(*world, "Light Gorvik PlayerStart 3 3 3"));
     EXPECT_EQ(world->bottleTotal, 1);
@@ -154,14 +154,14 @@ TEST_F(LevelFile, LoadsPiecesLightsAndStartWithOrWithoutTrailingNewline)
     for (const std::string& map : {text, text + "\n"}) {
         auto world = load(map);
         EXPECT_EQ(world->pieceCount, 1);
-        ASSERT_EQ(levelLights.lightCount, 2);
-        expectVector(levelLights.lightPositions[1], 40, 50, 60);
+        ASSERT_EQ(world->lights.lightCount, 2);
+        expectVector(world->lights.lightPositions[1], 40, 50, 60);
         // A name matching no kind: a level piece without geometry, but armed.
         const LevelPiece& hall = world->pieces[0];
         EXPECT_TRUE(hall.isProp == 0 && hall.model.objects.empty() && hall.active == 1);
         EXPECT_TRUE(world->hitPoints == 1000 && world->levelComplete == 0);
-        expectVector(playerCamera.position, 5, 6, 7);
-        expectVector(playerCamera.view, 5, 7, 37);
+        expectVector(world->playerCamera.position, 5, 6, 7);
+        expectVector(world->playerCamera.view, 5, 7, 37);
     }
 }
 

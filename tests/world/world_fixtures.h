@@ -12,15 +12,13 @@
 #include "assets/model3ds.h"
 #include "assets/writers.h"
 #include "world/camera.h"
-#include "world/scene.h"
+#include "world/rules.h"
 #include "world/world.h"
 
 // A zero world on the heap (it is far too big for the stack) with the
-// given hit points and the globals beside it back at their start values.
+// given hit points.
 inline std::unique_ptr<World> freshWorld(int hitPoints = 0)
 {
-    levelLights = LevelLights();
-    levelRecord.bottlesCollected = 0;
     auto world = std::make_unique<World>();
     world->hitPoints = hitPoints;
     return world;

@@ -12,7 +12,9 @@
 #include "render/opengl.h"
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
+#include "render/occlusion.h"
 #include "world/lensflare.h"
+#include "world/measure.h"
 
 namespace {
 
@@ -85,14 +87,14 @@ protected:
         if (IsSkipped())
             return;
         world = freshWorld(1000);
-        positionCamera(playerCamera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
+        world->materials[0].shading = 2;  // no lighting program: fixed function in the current colour
+        positionCamera(world->playerCamera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
         lookFrom({0, 0, 0}, {0, 0, -1});
     }
     void TearDown() override
     {
         if (world)
             releaseWorld(*world);
-        levelLights.lightCount = 0;
     }
 
     int red(int x, int y) const { return pixelAt(x, y)[0]; }
@@ -138,7 +140,7 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWallsAndTheScenePassDrawsThem)
     } steps[] = {{{-50, 0, -150}, 1, 1, 127, 1000}, {{50, 0, -150}, 1, 1, 127, 997},
                  {{50, 0, -150}, 0, 1, 0, 997},     {{50, 0, -150}, 1, 0, 0, 994}};
     for (const auto& step : steps) {
-        positionCamera(playerCamera, step.at.x, 0, step.at.z, step.at.x, 0, step.at.z - 1, 0, 1, 0);
+        positionCamera(world->playerCamera, step.at.x, 0, step.at.z, step.at.x, 0, step.at.z - 1, 0, 1, 0);
         fire.visible = step.visible;
         fire.active = step.active;
         clear();
@@ -153,12 +155,12 @@ TEST_F(WorldGl, OcclusionFindsPropsBehindWallsAndTheScenePassDrawsThem)
 TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
 {
     addWall(*world);
-    levelLights.glowTexture = whiteTexture();
+    world->lights.glowTexture = whiteTexture();
     const Vector3 behindWall(-60, 0, -150);
     const Vector3 inTheOpen(60, 0, -150);
-    levelLights.lightPositions[0] = behindWall;
-    levelLights.lightPositions[1] = inTheOpen;
-    levelLights.lightCount = 2;
+    world->lights.lightPositions[0] = behindWall;
+    world->lights.lightPositions[1] = inTheOpen;
+    world->lights.lightCount = 2;
     glColor3f(0.2f, 0.2f, 0.2f);
     world->renderWorld(true);
 
@@ -175,15 +177,15 @@ TEST_F(WorldGl, GlowsAreHiddenByWallsAndFaceTheViewer)
     // the billboard keeps it square to the view.
     clear();
     lookFrom(inTheOpen + Vector3(-100, 0, 0), inTheOpen);
-    drawLightGlows();
+    drawLightGlows(world->lights);
     EXPECT_EQ(red(side / 2, side / 2), 255);
     EXPECT_EQ(red(side / 2 + 20, side / 2 + 20), 255);
 
     // Releasing the world frees its lists and the glow, and may be repeated.
-    const unsigned list = world->pieces[0].model.displayList, glow = levelLights.glowTexture;
+    const unsigned list = world->pieces[0].model.displayList, glow = world->lights.glowTexture;
     releaseWorld(*world);
     EXPECT_TRUE(list && !glIsList(list) && !glIsTexture(glow));
-    EXPECT_EQ(world->pieces[0].model.displayList + levelLights.glowTexture, 0u);
+    EXPECT_EQ(world->pieces[0].model.displayList + world->lights.glowTexture, 0u);
     releaseWorld(*world);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -193,11 +195,11 @@ TEST_F(WorldGl, UnshownScenePassAppliesItsRulesAndDrawsNothing)
     LevelPiece& fire = addCrate(*world, {0, 0, -60});
     fire.hazardDamage = 3;
     fire.visible = 1;
-    positionCamera(playerCamera, 0, 0, -57, 0, 0, -100, 0, 1, 0);  // inside the crate's box
+    positionCamera(world->playerCamera, 0, 0, -57, 0, 0, -100, 0, 1, 0);  // inside the crate's box
     glColor3f(0.5f, 0.5f, 0.5f);
     world->renderWorld(true, false);
     EXPECT_EQ(world->hitPoints, 997);
-    EXPECT_FLOAT_EQ(playerCamera.position.z, -57.0f + pushOutDistance) << "pushed out along +z";
+    EXPECT_FLOAT_EQ(world->playerCamera.position.z, -57.0f + pushOutDistance) << "pushed out along +z";
     const std::vector<uint8_t> pixels = readPixelsRgb(0, 0, side, side);
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), side * side * 3) << "nothing drawn";
 }
@@ -243,26 +245,27 @@ TEST_F(WorldGl, DepthPrePassKeepsThePictureAndShadesEachPixelOnce)
     LevelPiece& spikes = addCrate(*world, {0, 0, 20});
     spikes.visible = 1;
     spikes.hazardDamage = 5;
-    levelLights.lightPositions[0] = Vector3(0, 0, 10);
-    levelLights.lightCount = 1;
+    world->lights.lightPositions[0] = Vector3(0, 0, 10);
+    world->lights.lightCount = 1;
 
-    OcclusionQueryEntryPoints gl;
-    ASSERT_TRUE(fetchEntryPoints(gl, getGlProcAddress));
+    const OcclusionQueryEntryPoints* queries = sampleQueries();
+    ASSERT_NE(queries, nullptr) << "Mesa counts samples with ARB occlusion queries";
+    const OcclusionQueryEntryPoints& gl = *queries;
     GLuint query = 0;
     gl.glGenQueriesARB(1, &query);
-    ASSERT_TRUE(setShadedFragmentQuery(query));
+    worldMeasurements.shadedFragmentQuery = query;
     std::vector<uint8_t> pictures[2];
     GLuint shaded[2] = {};
     for (int prePass = 0; prePass < 2; ++prePass) {
-        setDepthPrePass(prePass == 1);
+        worldMeasurements.depthPrePass = prePass == 1;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         lookFrom({0, 0, 0}, {0, 0, -1});
         world->renderWorld(true);
         gl.glGetQueryObjectuivARB(query, GL_QUERY_RESULT_ARB, &shaded[prePass]);
         pictures[prePass] = readPixelsRgb(0, 0, side, side);
     }
-    setDepthPrePass(true);
-    setShadedFragmentQuery(0);
+    worldMeasurements.depthPrePass = true;
+    worldMeasurements.shadedFragmentQuery = 0;
     gl.glDeleteQueriesARB(1, &query);
     EXPECT_EQ(world->hitPoints, 990) << "the hazard behind the camera hurt in both passes";
     EXPECT_EQ(pictures[0], pictures[1]);
@@ -291,13 +294,13 @@ TEST_F(WorldGl, EachMaterialSeesTheCameraOfItsSlot)
     addQuad(quad, {0, -20, 0}, {20, -20, 0}, {20, 20, 0}, {0, 20, 0}, {0, 0, 1});
     LevelPiece& after = addModel(*world, "Room01", {0, 0, -40}, quad);
     after.materialIndex = 2;
-    levelLights.lightPositions[0] = Vector3(0, 10, 5);  // behind the view: its glow stays out of the picture
-    levelLights.lightCount = 1;
+    world->lights.lightPositions[0] = Vector3(0, 10, 5);  // behind the view: its glow stays out of the picture
+    world->lights.lightCount = 1;
     const auto draw = [&](const Vector3& eye, bool roomPushes) {
         const ObjectBox box = room.model.boxes[0];
         if (!roomPushes)
             room.model.boxes[0] = ObjectBox{100, 101, 100, 101, 100, 101};
-        positionCamera(playerCamera, eye.x, eye.y, eye.z, eye.x, eye.y, eye.z - 10, 0, 1, 0);
+        positionCamera(world->playerCamera, eye.x, eye.y, eye.z, eye.x, eye.y, eye.z - 10, 0, 1, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         lookFrom({0, 0, 0}, {0, 0, -1});
         world->renderWorld(true);
@@ -306,7 +309,7 @@ TEST_F(WorldGl, EachMaterialSeesTheCameraOfItsSlot)
     };
     const Vector3 eye(-6, 0, 0);
     const std::vector<uint8_t> pushed = draw(eye, true);
-    const Vector3 pushedEye = playerCamera.position;
+    const Vector3 pushedEye = world->playerCamera.position;
     ASSERT_NEAR(pushedEye.x, -6 - pushOutDistance * 6 / std::sqrt(436.0f), 1e-4f);
     const std::vector<uint8_t> roomView = draw(eye, false), afterView = draw(pushedEye, false);
     // Left of the middle only the room shows, columns 140 to 229 of rows 32 to 223 only the quad.

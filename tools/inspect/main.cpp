@@ -70,24 +70,6 @@ Kind kindOf(const std::string& name, const std::vector<uint8_t>& bytes)
     return Kind::Unknown;
 }
 
-// Tight bounds of the vertices the faces use, in drawing axes (x, z, -y).
-bool drawnBounds(const Object3DS& object, ObjectBox& box)
-{
-    bool any = false;
-    box = {-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
-    forEachDrawnVertex(object, [&](uint32_t k) {
-        const Vector3 d = fileToDrawing(object.vertices[k]);
-        box.minX = std::min(box.minX, d.x);
-        box.minY = std::min(box.minY, d.y);
-        box.minZ = std::min(box.minZ, d.z);
-        box.maxX = std::max(box.maxX, d.x);
-        box.maxY = std::max(box.maxY, d.y);
-        box.maxZ = std::max(box.maxZ, d.z);
-        any = true;
-    });
-    return any;
-}
-
 int inspectModel(const std::string& name, const std::vector<uint8_t>& bytes)
 {
     Model3DS model;
@@ -238,7 +220,6 @@ int inspectMap(const std::string& path)
     if (status == TextFileStatus::CutOff)
         std::printf("warning: larger than 8 MiB; the game reads only the first 8 MiB\n");
     auto world = std::make_unique<World>();
-    levelLights.lightCount = 0;
     std::vector<int> pieceLines;
     int lineNumber = 1;
     int warnings = 0;
@@ -284,7 +265,7 @@ int inspectMap(const std::string& path)
         ++group->count;
         group->slots[materialIndexFromName(piece.name)] = true;
     }
-    std::printf("map %s: %d pieces, %d lights, %d bottles\n", path.c_str(), world->pieceCount, levelLights.lightCount,
+    std::printf("map %s: %d pieces, %d lights, %d bottles\n", path.c_str(), world->pieceCount, world->lights.lightCount,
                 world->bottleTotal);
     int missing = 0;
     const std::string base = gameFolderOf(path);
@@ -303,9 +284,9 @@ int inspectMap(const std::string& path)
             }
         }
     }
-    for (int i = 0; i < levelLights.lightCount; ++i)
-        std::printf("  light %3d at %g %g %g\n", i + 1, levelLights.lightPositions[i].x, levelLights.lightPositions[i].y,
-                    levelLights.lightPositions[i].z);
+    for (int i = 0; i < world->lights.lightCount; ++i)
+        std::printf("  light %3d at %g %g %g\n", i + 1, world->lights.lightPositions[i].x, world->lights.lightPositions[i].y,
+                    world->lights.lightPositions[i].z);
     for (int i = 0; i < world->pieceCount; ++i)
         if (findPieceKind(world->pieces[i].name) && findPieceKind(world->pieces[i].name)->isCollectible)
             std::printf("  bottle at %g %g %g\n", world->pieces[i].position.x, world->pieces[i].position.y,
