@@ -1,6 +1,8 @@
-// Ordinary image files (BMP, TGA, JPEG) decoded into 8-bit pixels in memory.
+// Ordinary image files decoded into 8-bit pixels in memory: bitmaps
+// (bmp.cpp), TGA (tga.cpp) and JPEG (jpeg.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -25,13 +27,18 @@ struct DibImage {
 // refused before anything is allocated.
 constexpr int maxImageSide = 16384;
 
+// A picture side between 1 and maxImageSide.
+bool imageSideFits(int64_t side);
+// False for a run-length header that asks for far more pixels than the
+// bytes left could give.
+bool pixelCountPlausible(uint64_t pixels, size_t bytesLeft);
+
 std::unique_ptr<Image> loadBmpImage(const char* fileName);
 std::unique_ptr<DibImage> loadDibFile(const char* fileName);
 std::unique_ptr<Image> loadTgaImage(const char* fileName);
 std::unique_ptr<Image> loadJpegImage(const char* fileName);
 
-// The same decoders over bytes in memory (inspector, fuzz targets). The
-// name is used only in messages.
-std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size, const char* fileName);
+// The same decoders over bytes in memory (inspector, fuzz targets).
+std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size);
 std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size);
 std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size);

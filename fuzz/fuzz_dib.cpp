@@ -10,6 +10,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    decodeDib(data, size, "fuzz.bmp");
+    decodeDib(data, size);
     return 0;
 }

@@ -1,6 +1,6 @@
 // The whole contract between the game and the operating system. Engine code
-// talks only to these functions; each backend folder (platform/sdl, later
-// platform/win32) implements them for its platform. The terms are the game's
+// talks only to these functions; each backend folder (platform/sdl for Linux,
+// platform/win32 for Windows) implements them for its platform. The terms are the game's
 // own: Windows-style message boxes, virtual-key codes and window messages,
 // whatever the backend underneath.
 #pragma once

@@ -33,18 +33,23 @@ bool runUnprivileged(const std::function<bool()>& body)
 TEST(Config, AnExistingFileIsNeverReplaced)
 {
     const std::string kept = "PLEMOX_WINDOW_WIDTH 800 \n";
-    for (const bool folder : {true, false}) {
-        SCOPED_TRACE(folder ? "folder of that name" : "file without read permission");
+    // A folder of that name, a file without read permission, and a file in a
+    // folder that cannot be searched: it exists but cannot even be examined.
+    for (const int setting : {0, 1, 2}) {
+        SCOPED_TRACE(setting == 0 ? "folder of that name" : setting == 1 ? "file without read permission"
+                                                                         : "folder without search permission");
         const std::string dir = makeScratchDir("config");
         std::filesystem::create_directories(dir + "/Data/Engine");
         for (const char* sub : {"", "/Data", "/Data/Engine"})
             chmod((dir + sub).c_str(), 0777);
         const std::string path = dir + "/Data/Engine/Initialization.ini";
-        if (folder) {
+        if (setting == 0) {
             std::filesystem::create_directories(path);
         } else {
             writeFile(path, kept);
-            chmod(path.c_str(), 0222);
+            chmod(path.c_str(), setting == 1 ? 0222 : 0666);
+            if (setting == 2)
+                chmod((dir + "/Data/Engine").c_str(), 0666);
         }
         const bool childOk = runUnprivileged([&] {
             ScopedWorkingDirectory cwd(dir);
@@ -57,6 +62,7 @@ TEST(Config, AnExistingFileIsNeverReplaced)
                    boxes.boxes()[0].text.find("cannot be read") != std::string::npos;
         });
         EXPECT_TRUE(childOk) << "defaults in effect and one warning";
+        chmod((dir + "/Data/Engine").c_str(), 0777);
         if (std::filesystem::is_directory(path)) {
             EXPECT_TRUE(std::filesystem::is_empty(path));
         } else {

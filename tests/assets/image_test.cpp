@@ -102,7 +102,7 @@ std::string patched(std::string file, size_t at, const Bytes& with)
 
 std::unique_ptr<DibImage> decode(const std::string& bytes)
 {
-    return decodeDib(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "test.bmp");
+    return decodeDib(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 std::unique_ptr<Image> tga(const std::string& bytes, size_t size = std::string::npos)
@@ -269,6 +269,14 @@ TEST(Bitmap, RunLengthCodes)
          {"12121.", "3457.."}},
         {"rle4 delta past the top and a stream cut short", 4, 4, 2,
          {2, 0x99, 0, 2, 1, 9, 1, 0x11, 0, 5, 0x12}, {"99..", "...."}},
+        // Odd and even absolute runs, a delta inside the picture, and the end
+        // of the bitmap before a run that would still fit.
+        {"rle8 every code", 8, 5, 3,
+         {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 0, 0, 4, 4, 5, 6, 8, 0, 0, 0, 1, 5, 9},
+         {"77123", ".4568", "....."}},
+        {"rle4 every code", 4, 7, 3,
+         {3, 0x45, 0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 2, 2, 1, 1, 0xAB, 0, 1, 2, 0x66},
+         {"4541234", ".......", "..A...."}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -45,6 +45,18 @@ TEST(Collision, LineAndAngleHelpersHandleTheirEdgeCases)
     EXPECT_NEAR(angleBetweenVectors({1, 0, 0}, {-1, 0, 0}), M_PI, 1e-6);
     EXPECT_EQ(angleBetweenVectors({0, 0, 0}, {0, 1, 0}), 0.0);
     EXPECT_EQ(angleBetweenVectors({0, 0, 0}, {0, 0, 0}), 0.0);
+
+    // A sphere of radius 15 against the plane z = 5 facing +z: touching it
+    // exactly is in front of (or behind) it, just closer cuts it.
+    const struct {
+        float z;
+        SphereClass expected;
+    } spheres[] = {{20, FRONT}, {19.99f, INTERSECTS}, {5, INTERSECTS}, {-9.99f, INTERSECTS}, {-10, BEHIND}};
+    for (const auto& c : spheres) {
+        float d = 0.0f;
+        EXPECT_EQ(classifySphere({3, 4, c.z}, {0, 0, 1}, {7, -2, 5}, 15.0f, d), c.expected) << c.z;
+        EXPECT_FLOAT_EQ(d, c.z - 5);
+    }
 }
 
 TEST(Collision, PushesOutAlongTheNormalByThePenetration)
@@ -55,7 +67,7 @@ TEST(Collision, PushesOutAlongTheNormalByThePenetration)
     // the way to the back side, at 15 or more nothing (the plane test says
     // FRONT or BEHIND), far beside the triangle nothing (neither the foot nor
     // an edge is near).
-    const float cases[][2] = {{10, 5}, {-10, -5}, {0, -15}, {15, 0}, {-15, 0}, {40, 0}};
+    const float cases[][2] = {{10, 5}, {-10, -5}, {0, -15}, {15, 0}, {-15, 0}, {14.99f, 0.01f}, {-14.99f, -0.01f}, {40, 0}};
     for (const auto& c : cases)
         expectVector(pushFor(wall, {0, 0, c[0]}), 0, 0, c[1]);
     expectVector(pushFor(wall, {300, 0, 5}), 0, 0, 0);

@@ -101,9 +101,9 @@ int inspectModel(const std::string& name, const std::vector<uint8_t>& bytes)
     return 0;
 }
 
-int inspectBitmap(const std::string& name, const std::vector<uint8_t>& bytes)
+int inspectBitmap(const std::vector<uint8_t>& bytes)
 {
-    std::unique_ptr<DibImage> image = decodeDib(bytes.data(), bytes.size(), name.c_str());
+    std::unique_ptr<DibImage> image = decodeDib(bytes.data(), bytes.size());
     if (!image)
         return 1;
     std::printf("BMP image%s, %d x %d, 3 channels (R, G, B), bottom row first\n",
@@ -370,7 +370,7 @@ int main(int argc, char** argv)
     }
     switch (kindOf(name, bytes)) {
     case Kind::Model: return inspectModel(name, bytes);
-    case Kind::Bitmap: return inspectBitmap(name, bytes);
+    case Kind::Bitmap: return inspectBitmap(bytes);
     case Kind::Targa: return inspectTarga(bytes);
     case Kind::Jpeg: return inspectJpeg(bytes);
     case Kind::Rgbe: return inspectRgbe(bytes);
