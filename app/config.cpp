@@ -57,6 +57,7 @@ void applyConfigText(const std::string& text, EngineConfig& values)
         parseKey(line, "PLEMOX_WINDOW_HEIGHT", "PLEMOX_WINDOW_HEIGHT %d ", values.windowHeight);
         parseKey(line, "PLEMOX_WINDOW_BITSPERPIXEL", "PLEMOX_WINDOW_BITSPERPIXEL %d ",
                  values.bitsPerPixel);
+        parseKey(line, "PLEMOX_TEXTURE_ANISOTROPY", "PLEMOX_TEXTURE_ANISOTROPY %d ", values.textureAnisotropy);
     });
 }
 

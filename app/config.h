@@ -1,5 +1,6 @@
 // The engine configuration file "Data/Engine/Initialization.ini": window
-// size, colour depth and multisample count, created with defaults when missing.
+// size, colour depth and multisample count, created with defaults when
+// missing, and the optional texture filtering key, never written by default.
 #pragma once
 
 #include <string>
@@ -10,6 +11,10 @@ struct EngineConfig {
     int windowWidth = 640;
     int windowHeight = 480;
     int bitsPerPixel = 32;
+    // PLEMOX_TEXTURE_ANISOTROPY: the anisotropy of material textures, 1 or
+    // less for trilinear filtering; -1 when the file does not set it, and the
+    // driver decides (see decideTextureAnisotropy).
+    int textureAnisotropy = -1;
 };
 
 extern EngineConfig config;
@@ -18,7 +23,8 @@ extern EngineConfig config;
 extern const char* const engineConfigPath;
 
 // Creates the file with its default lines when nothing of that name exists,
-// then reads the three window keys (at most the first 1 MiB). An existing file
+// then reads the three window keys and the filtering key (at most the first
+// 1 MiB). An existing file
 // or folder that cannot be read is left untouched: the values in effect stay
 // and the user is told once, as when the file cannot be created.
 void loadEngineConfig();

@@ -1,8 +1,11 @@
 #include "app/probe.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "app/config.h"
+#include "assets/image.h"
 #include "core/text.h"
 #include "platform/platform.h"
 
@@ -36,6 +39,25 @@ ProbeDecision decideGlCapabilities(const char* extensions, const char* version)
     return decision;
 }
 
+bool softwareRenderer(const char* renderer)
+{
+    static const char* const names[] = {"llvmpipe", "softpipe", "swrast", "Software Rasterizer",
+                                        "GDI Generic", "SwiftShader"};
+    for (const char* name : names)
+        if (contains(renderer, name))
+            return true;
+    return false;
+}
+
+float decideTextureAnisotropy(const char* renderer, int configured, float largest)
+{
+    if (!(largest > 1.0f))
+        return 1.0f;
+    if (configured >= 0)
+        return configured <= 1 ? 1.0f : std::min(static_cast<float>(configured), largest);
+    return softwareRenderer(renderer) ? 1.0f : largest;
+}
+
 void probeGlCapabilities()
 {
     const char* extensions = glExtensionString();
@@ -61,4 +83,13 @@ void probeGlCapabilities()
     }
     glCaps.generateMipmapSupported = decision.generateMipmap;
     glCaps.floatTexturesEnabled = decision.floatTextures;
+
+    GLfloat largestAnisotropy = 1.0f;
+    if (contains(extensions, "GL_EXT_texture_filter_anisotropic"))
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largestAnisotropy);
+    glCaps.textureAnisotropy = decideTextureAnisotropy(renderer, config.textureAnisotropy, largestAnisotropy);
+
+    GLint largestTexture = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largestTexture);
+    imageLimits.largestSide = largestTexture > 0 ? std::min(largestTexture, maxImageSide) : maxImageSide;
 }

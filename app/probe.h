@@ -19,6 +19,18 @@ struct ProbeDecision {
 
 ProbeDecision decideGlCapabilities(const char* extensions, const char* version);
 
+// True for a renderer string that names a software rasterizer (Mesa's
+// llvmpipe and softpipe, Windows' own GDI renderer and the like).
+bool softwareRenderer(const char* renderer);
+
+// The anisotropy material textures get: the configured degree (1 or less
+// for trilinear, at most the driver's largest) when the configuration sets
+// one (configured >= 0); otherwise the largest on hardware and trilinear on a
+// software rasterizer, where anisotropic filtering costs most of a frame.
+// 1 when the driver has no anisotropic filtering (largest 1 or less).
+float decideTextureAnisotropy(const char* renderer, int configured, float largest);
+
 // Reads the driver's strings, fetches the entry points, shows a message for
-// each missing capability and fills glCaps. Never fails.
+// each missing capability and fills glCaps; lowers the image limits to the
+// driver's largest texture. Never fails.
 void probeGlCapabilities();

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "core/bytereader.h"
@@ -269,7 +271,25 @@ void decodeDibRunLength(ByteReader& reader, const DibHeader& header, DibImage& i
     }
 }
 
+// The decoder proper; decodeDib catches what an allocation might throw.
+std::unique_ptr<DibImage> decodeDibBytes(const uint8_t* data, size_t size);
+
 }  // namespace
+
+std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size)
+{
+    // The limits keep every allocation small; should one fail anyway, the
+    // picture is refused like damage instead of ending the game.
+    try {
+        return decodeDibBytes(data, size);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    dibMessage("Image file conversion error.");
+    return nullptr;
+}
+
+namespace {
 
 // A file starting "BM" has the 14-byte file header and its pixel offset;
 // otherwise it is a bare DIB whose pixels follow the header, the bit-field
@@ -277,7 +297,7 @@ void decodeDibRunLength(ByteReader& reader, const DibHeader& header, DibImage& i
 // bits per pixel, run-length encoded 8 and 4 bits, and 16 or 32 bits with
 // bit-field masks convert to R, G, B rows, bottom row first; a top-down
 // bitmap (negative height) is turned into the same order.
-std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size)
+std::unique_ptr<DibImage> decodeDibBytes(const uint8_t* data, size_t size)
 {
     ByteReader reader(data, size);
     const bool hasFileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
@@ -313,7 +333,7 @@ std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size)
     }
     default: break;
     }
-    if (!tableFits || !kindKnown || !imageSideFits(header.width) || !imageSideFits(rows) || pixelOffset > size) {
+    if (!tableFits || !kindKnown || !imageFits(header.width, rows, 3) || pixelOffset > size) {
         dibMessage("Image file conversion error.");
         return nullptr;
     }
@@ -348,6 +368,8 @@ std::unique_ptr<DibImage> decodeDib(const uint8_t* data, size_t size)
     }
     return image;
 }
+
+}  // namespace
 
 // Reads the file and decodes it; a file that cannot be read is told.
 std::unique_ptr<DibImage> loadDibFile(const char* fileName)

@@ -10,9 +10,19 @@ constexpr uint64_t pixelsAlwaysAllowed = 1u << 20;
 
 }  // namespace
 
+ImageLimits imageLimits;
+
 bool imageSideFits(int64_t side)
 {
-    return side > 0 && side <= maxImageSide;
+    return side > 0 && side <= imageLimits.largestSide && side <= maxImageSide;
+}
+
+bool imageFits(int64_t width, int64_t height, uint64_t bytesPerPixel)
+{
+    if (!imageSideFits(width) || !imageSideFits(height))
+        return false;
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    return bytesPerPixel == 0 || pixels <= imageLimits.largestBytes / bytesPerPixel;
 }
 
 bool pixelCountPlausible(uint64_t pixels, size_t bytesLeft)

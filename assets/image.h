@@ -23,12 +23,27 @@ struct DibImage {
     std::vector<uint8_t> pixels;
 };
 
-// Largest picture any decoder accepts, in pixels per side; bigger headers are
-// refused before anything is allocated.
+// Largest picture any decoder accepts, in pixels per side, whatever the driver.
 constexpr int maxImageSide = 16384;
+// Most bytes a decoded picture may take: a 32-bit process keeps room for the
+// rest of the game beside it.
+constexpr uint64_t maxDecodedImageBytes = 256u << 20;
 
-// A picture side between 1 and maxImageSide.
+// What every decoder checks a header against before it allocates anything:
+// a picture that could not become a texture is refused like damage. The
+// capability probe lowers largestSide to the driver's largest texture.
+struct ImageLimits {
+    int largestSide = maxImageSide;
+    uint64_t largestBytes = maxDecodedImageBytes;
+};
+
+extern ImageLimits imageLimits;
+
+// A picture side between 1 and imageLimits.largestSide.
 bool imageSideFits(int64_t side);
+// Both sides fit and width x height pixels of bytesPerPixel bytes each stay
+// within imageLimits.largestBytes.
+bool imageFits(int64_t width, int64_t height, uint64_t bytesPerPixel);
 // False for a run-length header that asks for far more pixels than the
 // bytes left could give.
 bool pixelCountPlausible(uint64_t pixels, size_t bytesLeft);

@@ -2,9 +2,12 @@
 // handler that returns to the loader instead of ending the process.
 #include "assets/image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -51,7 +54,8 @@ constexpr long jpegMemoryLimit = 256L * 1024 * 1024;
 
 // Runs libjpeg over the bytes. Nothing with a destructor lives in this frame,
 // so the jump back from the error manager skips no clean-up; rows go into the
-// caller's block, top row first, growing as they are decoded.
+// caller's block, top row first, growing as they are decoded. A picture
+// beyond the image limits is refused before its first row.
 bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& info,
                     JpegErrorManager& errors, std::vector<uint8_t>& rows, int& width,
                     int& height, int& channels)
@@ -82,12 +86,25 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
     width = static_cast<int>(info.output_width);
     height = static_cast<int>(info.output_height);
     channels = info.output_components;
+    if (!imageFits(width, height, static_cast<uint64_t>(channels))) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     const size_t rowBytes = static_cast<size_t>(width) * channels;
-    while (info.output_scanline < info.output_height) {
-        const size_t done = info.output_scanline;
-        rows.resize((done + 1) * rowBytes);
-        JSAMPROW row = rows.data() + done * rowBytes;
-        jpeg_read_scanlines(&info, &row, 1);
+    try {
+        rows.reserve(rowBytes * static_cast<size_t>(height));
+        while (info.output_scanline < info.output_height) {
+            const size_t done = info.output_scanline;
+            rows.resize((done + 1) * rowBytes);
+            JSAMPROW row = rows.data() + done * rowBytes;
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+    } catch (const std::bad_alloc&) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    } catch (const std::length_error&) {
+        jpeg_destroy_decompress(&info);
+        return false;
     }
     if (info.out_color_space == JCS_CMYK && channels == 4) {
         cmykToRgb(rows, info.saw_Adobe_marker != 0);
@@ -101,8 +118,9 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
 }  // namespace
 
 // libjpeg with its default output (RGB for colour, one grey channel for grey
-// files; CMYK and YCCK files are turned into RGB). The block holds the picture bottom row first. A damaged stream
-// shows "Can't load JPG image!" and gives no picture.
+// files; CMYK and YCCK files are turned into RGB). The block holds the
+// picture bottom row first. A damaged stream, or a picture beyond the image
+// limits, shows "Can't load JPG image!" and gives no picture.
 std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size)
 {
     std::vector<uint8_t> rows;
@@ -115,15 +133,17 @@ std::unique_ptr<Image> decodeJpeg(const uint8_t* data, size_t size)
                        BoxOwner::GameWindow);
         return nullptr;
     }
+    // Turned bottom row first in place, so the picture is held only once.
+    const size_t rowBytes = static_cast<size_t>(width) * channels;
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(rows.begin() + static_cast<std::ptrdiff_t>(rowBytes * top),
+                         rows.begin() + static_cast<std::ptrdiff_t>(rowBytes * (top + 1)),
+                         rows.begin() + static_cast<std::ptrdiff_t>(rowBytes * bottom));
     auto image = std::make_unique<Image>();
     image->channels = channels;
     image->width = width;
     image->height = height;
-    const size_t rowBytes = static_cast<size_t>(width) * channels;
-    image->pixels.resize(rows.size());
-    for (int i = 0; i < height; ++i)
-        std::memcpy(image->pixels.data() + rowBytes * (height - 1 - i), rows.data() + rowBytes * i,
-                    rowBytes);
+    image->pixels = std::move(rows);
     return image;
 }
 

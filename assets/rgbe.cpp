@@ -3,7 +3,10 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
+
+#include "assets/image.h"
 
 
 namespace {
@@ -13,7 +16,6 @@ constexpr int lineSize = 128;
 
 // Largest picture decoded: bigger (or empty) sizes give a 0 x 0 picture
 // before anything is allocated.
-constexpr int64_t maxRgbePixels = 16384LL * 16384LL;
 
 // The fewest bytes that can describe a picture: 4 a pixel when its scanlines
 // are flat; otherwise a run-length scanline of a 4-byte marker and four
@@ -210,21 +212,32 @@ bool readRgbePixelsRle(FILE* file, float* destination, int width, int height)
 
 // Damage is not reported: what was decoded stays, the rest is zero, and a
 // header without a readable resolution, or one that claims more pixels than
-// the rest of the file could describe, gives 0 x 0.
+// the rest of the file could describe, gives 0 x 0. A picture beyond the
+// image limits gives 0 x 0 too, marked refused, before anything is allocated.
 void decodeRgbe(FILE* file, RgbeImage& image)
 {
     image = RgbeImage();
     int width = 0, height = 0;
     readRgbeHeader(file, width, height);
-    const int64_t pixels = static_cast<int64_t>(width) * height;
-    if (width <= 0 || height <= 0 || pixels > maxRgbePixels)
+    if (width <= 0 || height <= 0)
         return;
+    if (!imageFits(width, height, 3 * sizeof(float))) {
+        image.refusedWidth = width;
+        image.refusedHeight = height;
+        return;
+    }
     const int64_t left = bytesLeft(file);
     if (left >= 0 && fewestBytesFor(width, height) > left)
         return;
+    try {
+        image.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0.0f);
+    } catch (const std::bad_alloc&) {
+        image.refusedWidth = width;
+        image.refusedHeight = height;
+        return;
+    }
     image.width = width;
     image.height = height;
-    image.pixels.assign(static_cast<size_t>(pixels) * 3, 0.0f);
     image.complete = readRgbePixelsRle(file, image.pixels.data(), width, height);
 }
 

@@ -20,6 +20,10 @@ struct RgbeImage {
     // True when every scanline was decoded; damaged or cut data leaves the
     // rest of the pixels zero and this false.
     bool complete = false;
+    // The size a header asked for when the picture was refused as larger
+    // than the image limits (or memory) allow; 0 otherwise.
+    int refusedWidth = 0;
+    int refusedHeight = 0;
 };
 
 // False when fileName is null or the file does not open.

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "core/bytereader.h"
 #include "platform/platform.h"
@@ -31,16 +33,13 @@ void readTgaPixel(ByteReader& reader, int bits, uint8_t* pixel)
         pixel[3] = bgra[3];
 }
 
-}  // namespace
-
 // Type 10 is run-length encoded; any other true-colour type is read as
 // uncompressed rows, after the colour map when the file carries one. 24 and
 // 32 bits give 3 and 4 channels, 16 bits (5-5-5, top bit ignored) gives 3;
 // other depths, grey and colour-mapped pictures give no picture and no
-// message. Rows stay in file
-// order. Packets never write past the picture, and pixels the data does not
-// reach stay zero.
-std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
+// message. Rows stay in file order. Packets never write past the picture,
+// and pixels the data does not reach stay zero.
+std::unique_ptr<Image> decodeTgaBytes(const uint8_t* data, size_t size)
 {
     if (!data || size < tgaHeaderSize)
         return nullptr;
@@ -66,7 +65,7 @@ std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
         return nullptr;
     if (bits != 16 && bits != 24 && bits != 32)
         return nullptr;
-    if (!imageSideFits(width) || !imageSideFits(height))
+    if (!imageFits(width, height, bits == 32 ? 4 : 3))
         return nullptr;
     // The data must be able to describe every pixel: raw, one pixel per
     // pixel size; run-length, 128 pixels per run packet (a count byte and one
@@ -111,6 +110,20 @@ std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
             std::swap(out[channels * i], out[channels * i + 2]);
     }
     return image;
+}
+
+}  // namespace
+
+// The limits keep every allocation small; should one fail anyway, the
+// picture is refused as damage is, without a word.
+std::unique_ptr<Image> decodeTga(const uint8_t* data, size_t size)
+{
+    try {
+        return decodeTgaBytes(data, size);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    return nullptr;
 }
 
 // Reads the file and decodes it; only a file that does not open is told.

@@ -85,6 +85,7 @@ struct GlCapabilities {
     float glVersion = 0.0f;                // leading number of GL_VERSION
     bool generateMipmapSupported = false;  // the driver builds mipmaps (SGIS/SGIX)
     bool floatTexturesEnabled = false;     // GL_ARB_texture_float, and the user did not decline
+    float textureAnisotropy = 1.0f;        // set on material textures when above 1; 1 is trilinear
 };
 
 extern GlCapabilities glCaps;

@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "assets/image.h"
 #include "core/text.h"
 #include "assets/rgbe.h"
 #include "render/capabilities.h"
+#include "platform/platform.h"
 #include "render/opengl.h"
 
 // The decoder is chosen by the first of ".bmp", ".tga", ".jpg"/".jpeg" found
@@ -54,6 +56,11 @@ bool loadRgbeTexture(unsigned& texture, const char* fileName, bool mipmaps)
     RgbeImage image;
     if (!fileName || !loadRgbeFile(fileName, image))
         return false;
+    if (image.refusedWidth > 0)
+        showMessageBox("The picture " + std::string(fileName) + " is " + std::to_string(image.refusedWidth) +
+                           " x " + std::to_string(image.refusedHeight) +
+                           " pixels, more than this computer can use as a texture; it is left out.",
+                       "Error", MB_OK | MB_ICONEXCLAMATION, BoxOwner::GameWindow);
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     if (!mipmaps) {
@@ -64,7 +71,8 @@ bool loadRgbeTexture(unsigned& texture, const char* fileName, bool mipmaps)
     } else {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 34047);
+    if (glCaps.textureAnisotropy > 1.0f)
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, glCaps.textureAnisotropy);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_FLOAT,
                  image.pixels.empty() ? nullptr : image.pixels.data());

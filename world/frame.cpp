@@ -17,10 +17,10 @@ void runPass(World& world, bool scenePass, bool shown, int scenePassOfFrame)
         return;
     }
     using Clock = std::chrono::steady_clock;
-    glFinish();
+    finishGlWork();
     const Clock::time_point start = Clock::now();
     world.renderWorld(scenePass, shown);
-    glFinish();
+    finishGlWork();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     PassTimes& times = worldMeasurements.passTimes;
     if (scenePass)
@@ -30,6 +30,22 @@ void runPass(World& world, bool scenePass, bool shown, int scenePassOfFrame)
 }
 
 }  // namespace
+
+void finishGlWork()
+{
+    glFinish();
+    GLubyte pixel[4] = {};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+}
+
+void finishShownFrame()
+{
+    GLint readBuffer = GL_BACK;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glReadBuffer(GL_FRONT);
+    finishGlWork();
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+}
 
 void renderWorldFrame(World& world, Camera camera)
 {

@@ -16,7 +16,8 @@ struct LevelLoadTimes {
 };
 
 // Seconds the world passes took while timePasses is set: renderWorldFrame
-// then finishes the GL work before and after each pass and adds its time.
+// then finishes the GL work (finishGlWork) before and after each pass and
+// adds its time.
 struct PassTimes {
     double logicPass = 0.0;
     double scenePass[2] = {};  // the first and second scene pass of a frame
@@ -31,3 +32,11 @@ struct WorldMeasurements {
 };
 
 extern WorldMeasurements worldMeasurements;
+
+// Returns once the GL has done every command given so far, on any driver:
+// glFinish, then one pixel read back from the current read buffer, which an
+// asynchronous driver can answer only when the drawing into it is done.
+void finishGlWork();
+// The same after a buffer swap: the pixel comes from the front buffer, which
+// holds the frame just shown.
+void finishShownFrame();

@@ -40,14 +40,17 @@ struct ScenePassState {
 
 ScenePassState scenePassState;
 
-// Writes depth exactly where the material programs will: the position is
-// computed with the very expression their vertex stages use, so an equal
-// depth test lets the shaded pass through on the nearest surface only.
+}  // namespace
+
+// Writes depth exactly where the material programs will: every program of
+// the game takes its position from ftransform(), which GLSL promises gives
+// the fixed-function result, so an equal depth test lets the shaded pass
+// through on the nearest surface only, on any driver.
 const char* const depthVertexSource =
     "#version 110\n"
     "void main()\n"
     "{\n"
-    "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+    "    gl_Position = ftransform();\n"
     "}\n";
 const char* const depthFragmentSource =
     "#version 110\n"
@@ -55,6 +58,8 @@ const char* const depthFragmentSource =
     "{\n"
     "    gl_FragColor = vec4(0.0);\n"
     "}\n";
+
+namespace {
 
 // Built at the first shown scene pass; without shader objects, or when it does
 // not link, the scene pass draws without a depth pre-pass.

@@ -20,6 +20,11 @@ struct ViewPlacement {
 // always inside.
 ViewPlacement placeBoxInView(const double projection[16], const double modelview[16], const ObjectBox& box);
 
+// The sources of the depth-only program the scene pass fills depth with
+// before shading.
+extern const char* const depthVertexSource;
+extern const char* const depthFragmentSource;
+
 // Deletes what the passes made for themselves (the depth-only program) and
 // the occlusion queries, while the context is current; safe to repeat.
 void releaseScenePass();

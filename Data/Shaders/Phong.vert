@@ -31,5 +31,5 @@ void main()
     viewVector = vec3(dot(toCamera, tangent), dot(toCamera, bitangent), dot(toCamera, normal));
 
     texCoord = gl_MultiTexCoord0.xy * tiling;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    gl_Position = ftransform();
 }

@@ -7,5 +7,5 @@ varying vec2 texCoord;
 void main()
 {
     texCoord = gl_MultiTexCoord0.xy;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    gl_Position = ftransform();
 }

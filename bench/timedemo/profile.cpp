@@ -29,14 +29,14 @@ bool profileWalk(const std::vector<Camera>& walk)
         }
         screenState.currentScreen = Playing;
         world.playerCamera = camera;
-        glFinish();
+        finishGlWork();
         const Clock::time_point start = Clock::now();
         renderWorldFrame(world, world.playerCamera);
-        glFinish();
+        finishGlWork();
         const Clock::time_point drawn = Clock::now();
         drawLogoOverlay();
         swapBuffers();
-        glFinish();
+        finishShownFrame();
         worldFrame += secondsBetween(start, drawn);
         rest += secondsBetween(drawn, Clock::now());
     }
@@ -48,7 +48,7 @@ bool profileWalk(const std::vector<Camera>& walk)
     const PassTimes& passes = worldMeasurements.passTimes;
     const double passSum = passes.logicPass + passes.scenePass[0] + passes.scenePass[1];
     const bool active = postProcessingActive();
-    std::printf("profile (post-processing %s, %zu frames, glFinish at every boundary), ms per frame:\n",
+    std::printf("profile (post-processing %s, %zu frames, finished at every boundary), ms per frame:\n",
                 active ? "on" : "off", walk.size());
     const auto row = [](const char* name, double milliseconds) {
         std::printf("  %-50s %8.2f\n", name, milliseconds);

@@ -47,7 +47,7 @@ FrameCost drawWalkFrame(const Camera& camera, const std::string& shotPath, bool&
     double processorStart = processSeconds();
     drawGameFrame();
     if (!shotPath.empty()) {
-        glFinish();
+        finishGlWork();
         cost.wall = secondsBetween(start, Clock::now());
         cost.processor = processSeconds() - processorStart;
         shotOk = writeShot(shotPath) && shotOk;
@@ -55,7 +55,7 @@ FrameCost drawWalkFrame(const Camera& camera, const std::string& shotPath, bool&
         processorStart = processSeconds();
     }
     swapBuffers();
-    glFinish();
+    finishShownFrame();
     cost.wall += secondsBetween(start, Clock::now());
     cost.processor += processSeconds() - processorStart;
     return cost;
@@ -165,9 +165,9 @@ struct SampleCounter {
     }
 };
 
-// One frame of the floor: the clear and one scene pass into the window, the
-// swap and glFinish; with a counter, the fragments the pass shaded (read
-// after the frame, not timed).
+// One frame of the floor: the clear and one scene pass into the window and
+// the swap, closed as every timed frame is; with a counter, the fragments the
+// pass shaded (read after the frame, not timed).
 FrameCost drawFloorFrame(const Camera& camera, SampleCounter* counter, GLuint& samples)
 {
     world.playerCamera = camera;
@@ -176,7 +176,7 @@ FrameCost drawFloorFrame(const Camera& camera, SampleCounter* counter, GLuint& s
     clearAndLookThrough(camera);
     world.renderWorld(true);
     swapBuffers();
-    glFinish();
+    finishShownFrame();
     FrameCost cost;
     cost.wall = secondsBetween(start, Clock::now());
     cost.processor = processSeconds() - processorStart;

@@ -97,4 +97,10 @@ TEST(Config, LineRules)
     EngineConfig values;
     applyConfigText(bytes + "\nPLEMOX_WINDOW_BITSPERPIXEL 24\nPLEMOX_WINDOW_WIDTH 99999999999999999999\n", values);
     EXPECT_EQ(values.bitsPerPixel, 24);
+    // The filtering key is optional: absent it stays -1 (the driver decides).
+    EXPECT_EQ(values.textureAnisotropy, -1);
+    applyConfigText("PLEMOX_TEXTURE_ANISOTROPY 0 \n", values);
+    EXPECT_EQ(values.textureAnisotropy, 0);
+    applyConfigText("PLEMOX_TEXTURE_ANISOTROPY 8\n", values);
+    EXPECT_EQ(values.textureAnisotropy, 8);
 }

@@ -77,3 +77,24 @@ TEST(Probe, Decisions)
         EXPECT_EQ(d.floatTextures, c.floats);
     }
 }
+
+TEST(Probe, SoftwareRasterizersFilterTrilinearlyUnlessConfigured)
+{
+    const char* const llvmpipe = "llvmpipe (LLVM 15.0.6, 256 bits)";
+    const char* const zink = "zink Vulkan 1.3(llvmpipe (LLVM 15.0.6, 256 bits) (MESA_LLVMPIPE))";
+    const char* const hardware = "NVIDIA GeForce GTX 1060/PCIe/SSE2";
+    const struct {
+        const char* renderer;
+        int configured;  // -1: no key in the file
+        float largest;   // the driver's largest anisotropy, 1 without the extension
+        float expected;
+    } cases[] = {
+        {llvmpipe, -1, 16, 1},  {"softpipe", -1, 16, 1}, {zink, -1, 16, 1}, {"GDI Generic", -1, 2, 1},
+        {hardware, -1, 16, 16}, {nullptr, -1, 16, 16},   {hardware, -1, 1, 1},
+        {llvmpipe, 8, 16, 8},   {llvmpipe, 64, 16, 16},  {hardware, 2, 16, 2},
+        {hardware, 1, 16, 1},   {hardware, 0, 16, 1},    {llvmpipe, 4, 1, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(decideTextureAnisotropy(c.renderer, c.configured, c.largest), c.expected)
+            << (c.renderer ? c.renderer : "no renderer") << ", configured " << c.configured;
+}

@@ -425,6 +425,37 @@ TEST(Jpeg, WhatOtherProgramsWrite)
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
+TEST(Images, PicturesBeyondTheLimitsAreRefusedBeforeDecoding)
+{
+    // Largest side 40 and 32 x 32 pixels of 3 bytes: each decoder reads a
+    // picture exactly at both limits and refuses one a pixel past either,
+    // with its ordinary failure (a message for bitmaps and JPEG, none for TGA).
+    const ImageLimits saved = imageLimits;
+    imageLimits.largestSide = 40;
+    imageLimits.largestBytes = 32 * 32 * 3;
+    const struct {
+        int width, height;
+        bool read;
+    } sizes[] = {{32, 32, true}, {40, 1, true}, {41, 1, false}, {1, 41, false}, {33, 32, false}};
+    BoxRecorder boxes;
+    for (const auto& c : sizes) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const std::vector<uint8_t> pixels(static_cast<size_t>(c.width) * c.height * 3, 77);
+        boxes.clear();
+        EXPECT_EQ(decode(writeBmp24(c.width, c.height, pixels)) != nullptr, c.read);
+        EXPECT_EQ(boxes.boxes().size(), c.read ? 0u : 1u);
+        EXPECT_EQ(tga(writeTga(c.width, c.height, 3, pixels, false)) != nullptr, c.read);
+        boxes.clear();
+        const std::unique_ptr<Image> image = jpeg(writeJpeg(c.width, c.height, 3, pixels));
+        EXPECT_EQ(image != nullptr, c.read);
+        if (!c.read)
+            expectBoxes(boxes, {{"Can't load JPG image!", "ERROR", MB_ICONINFORMATION, BoxOwner::GameWindow}});
+        else
+            EXPECT_EQ(image->pixels, pixels);
+    }
+    imageLimits = saved;
+}
+
 TEST(Texture, DecoderIsChosenByName)
 {
     // The message tells which decoder was asked; other names are refused silently.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/image.h"
 #include "assets/rgbe.h"
 #include "assets/writers.h"
 #include "tests/support/test_support.h"
@@ -92,13 +93,34 @@ TEST(Rgbe, HeaderAndSizeRules)
     };
     EXPECT_EQ(decodeBytes(header + resolution(16384, 16384) + std::string(8u << 20, '\x40')).width, 0);
     for (const Case& c : {Case{64, 64, 64u * 12}, Case{3, 127, 3u * 12}, Case{3, 128, 3u * 20},
-                          Case{5, 4, 5u * 4 * 4}, Case{2, 40000, 2u * 40000 * 4}}) {
+                          Case{5, 4, 5u * 4 * 4}, Case{2, 16384, 2u * (4 + 8 * 130)}}) {
         SCOPED_TRACE(std::to_string(c.height) + " x " + std::to_string(c.width));
         const std::string head = header + resolution(c.height, c.width);
         EXPECT_EQ(decodeBytes(head + std::string(c.fewest - 1, '\x40')).width, 0);
         EXPECT_EQ(decodeBytes(head + std::string(c.fewest, '\x40')).pixels.size(),
                   static_cast<size_t>(c.width) * c.height * 3);
     }
+    // A picture that could not become a texture is refused before anything
+    // is allocated, however much data follows: a side above the largest
+    // texture, or more decoded bytes than the limit; exactly at both limits
+    // it is read.
+    const ImageLimits saved = imageLimits;
+    imageLimits.largestSide = 80;
+    imageLimits.largestBytes = 64 * 64 * 12;
+    const std::string plenty(80 * 80 * 4, '\x40');
+    const struct {
+        int height, width;
+        bool read;
+    } limits[] = {{64, 64, true}, {1, 80, true}, {1, 81, false}, {81, 1, false}, {64, 65, false}};
+    for (const auto& c : limits) {
+        const RgbeImage image = decodeBytes(header + resolution(c.height, c.width) + plenty);
+        EXPECT_EQ(image.width, c.read ? c.width : 0) << c.height << " x " << c.width;
+        EXPECT_EQ(image.refusedWidth, c.read ? 0 : c.width);
+        EXPECT_EQ(image.refusedHeight, c.read ? 0 : c.height);
+    }
+    imageLimits = saved;
+    EXPECT_EQ(decodeBytes(header + resolution(2, 16385) + plenty).refusedWidth, 16385) << "whatever the driver";
+
     // Cut short where the rule allows: what is there decodes, the rest is zero.
     RgbeImage cut = decodeBytes(header + resolution(3, 64) + repeat(half, 64));
     ASSERT_EQ(cut.height, 3);
@@ -115,10 +137,15 @@ TEST(Rgbe, FlatAndEncodedPaths)
     expectPixel(narrow, 1, 0, 1.0f, 0.5f, 0.25f);
     expectPixel(narrow, 2, 0, 0.0f, 0.0f, 0.0f);
     expectPixel(narrow, 3, 0, 1.0f, 1.0f, 1.0f);
-    // Wider than 32767: flat; small exponents without a half-unit offset.
+    // Wider than 32767 (too wide for any texture, so only the scanline reader
+    // sees it): flat; small exponents without a half-unit offset.
     const int wide = 32768;
-    RgbeImage wideImage = decodeBytes(header + resolution(1, wide) + "\x02\x02\x80\x01" + repeat(half, wide - 1));
-    ASSERT_EQ(wideImage.width, wide);
+    RgbeImage wideImage;
+    wideImage.width = wide;
+    wideImage.pixels.resize(3 * wide);
+    FILE* wideFile = bytesFile("\x02\x02\x80\x01" + repeat(half, wide - 1));
+    EXPECT_TRUE(readRgbePixelsRle(wideFile, wideImage.pixels.data(), wide, 1));
+    std::fclose(wideFile);
     expectPixel(wideImage, 0, 0, 2 * std::ldexp(1.0f, -135), 2 * std::ldexp(1.0f, -135), 0x80 * std::ldexp(1.0f, -135));
     expectPixel(wideImage, wide - 1, 0, 1.0f, 0.5f, 0.25f);
     // Flat from the second scanline on.

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a command on Mesa's zink driver over lavapipe (OpenGL on Vulkan, both
+# in software) instead of llvmpipe, with the private runtime folder Vulkan's
+# window-system code needs.
+set -u
+runtime=$(mktemp -d)
+export XDG_RUNTIME_DIR="$runtime"
+export LIBGL_ALWAYS_SOFTWARE=1
+export MESA_LOADER_DRIVER_OVERRIDE=zink
+"$@"
+status=$?
+rm -rf "$runtime"
+exit $status
