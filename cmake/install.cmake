@@ -10,6 +10,8 @@
 #   share/icons/hicolor/<n>x<n>/apps/plemox.png   the icon at 32, 64, 128, 256 pixels
 #   share/man/man6/plemox.6.gz         the manual page
 #   share/doc/plemox/                  copyright, changelog.gz
+# The launcher and the manual page name the installed places under the
+# prefix given when the build is configured (not a later --prefix).
 if(WIN32)
   return()
 endif()

@@ -30,7 +30,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ && $6 !~ /\/Data\// { printf "  %10d  %s\n"
 echo "  $(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ && $6 ~ /\/Data\// { n++; s += $3 } END { printf "%d files of data, %d bytes", n, s }')"
 
 # lintian: errors and warnings fail; everything it says is shown.
-lintian --fail-on error,warning --info --pedantic "$deb" 2>&1 | grep -v 'running with root privileges'
+lintian --fail-on error,warning --display-info --pedantic "$deb" 2>&1 | grep -v 'running with root privileges'
 [ "${PIPESTATUS[0]}" = 0 ] || fail "lintian reports errors or warnings"
 
 # The desktop entry and the AppStream component: valid, and naming each other,
