@@ -12,6 +12,8 @@ packages=(
   xvfb xauth xdotool x11-utils libx11-dev imagemagick
   # the Windows build (cross compilers, libjpeg from source) and its tests
   mingw-w64 wine64 nasm zip unzip dpkg-dev file
+  # the Debian package (the icons need zlib) and its checks
+  zlib1g-dev lintian desktop-file-utils appstream debootstrap
 )
 install_missing() {
   local missing=()

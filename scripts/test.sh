@@ -18,6 +18,10 @@ fi
 
 (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 900) || status=1
 
+# The Debian package: built (build-package/), checked, then installed, played
+# and purged in a fresh chroot of this release.
+(cd "$root/build" && PLEMOX_PACKAGE_TESTS=1 ctest --output-on-failure -L package) || status=1
+
 # The Windows program: built (both toolchains, the zip, the unit tests) with
 # the generator of the build above, then run under Wine on a private display.
 if PLEMOX_HOST_BUILD="$root/build" "$root/scripts/windows.sh" --tests; then

@@ -1,7 +1,9 @@
 // plemox-generate <dataDir> [<iconFile>]: writes every binary file of the
 // game's Data tree (models, material maps, images, music) into dataDir, and
-// the Windows program's icon into iconFile when one is named. The output is
-// the same, byte for byte, on every run.
+// the Windows program's icon into iconFile when one is named.
+// plemox-generate --icons <themeDir>: writes only the PNG icons of the Linux
+// package into an icon theme's folder (<size>x<size>/apps/plemox.png).
+// The output is the same, byte for byte, on every run.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,8 +18,16 @@
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--icons") {
+        if (!writePngIcons(argv[2], "plemox")) {
+            std::fprintf(stderr, "plemox-generate: cannot write the icons into %s\n", argv[2]);
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: plemox-generate <dataDir> [<iconFile>]\n");
+        std::fprintf(stderr, "usage: plemox-generate <dataDir> [<iconFile>]\n"
+                             "       plemox-generate --icons <themeDir>\n");
         return 2;
     }
     const std::string dataDir = argv[1];
