@@ -373,18 +373,31 @@ void Model3DS::loadFromMemory(const uint8_t* data, size_t size, const std::strin
     computeDrawnBox();
 }
 
+namespace {
+
+// Widens bounds to take in the box from low to high.
+void takeIn(ObjectBox& bounds, const Vector3& low, const Vector3& high)
+{
+    bounds.minX = std::min(bounds.minX, low.x);
+    bounds.minY = std::min(bounds.minY, low.y);
+    bounds.minZ = std::min(bounds.minZ, low.z);
+    bounds.maxX = std::max(bounds.maxX, high.x);
+    bounds.maxY = std::max(bounds.maxY, high.y);
+    bounds.maxZ = std::max(bounds.maxZ, high.z);
+}
+
+// Bounds that any point widens.
+constexpr ObjectBox emptyBounds{-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
+
+}  // namespace
+
 bool drawnBounds(const Object3DS& object, ObjectBox& box)
 {
     bool any = false;
-    ObjectBox bounds{-FLT_MAX, -FLT_MAX, -FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX};
+    ObjectBox bounds = emptyBounds;
     forEachDrawnVertex(object, [&](uint32_t k) {
         const Vector3 d = fileToDrawing(object.vertices[k]);
-        bounds.minX = std::min(bounds.minX, d.x);
-        bounds.minY = std::min(bounds.minY, d.y);
-        bounds.minZ = std::min(bounds.minZ, d.z);
-        bounds.maxX = std::max(bounds.maxX, d.x);
-        bounds.maxY = std::max(bounds.maxY, d.y);
-        bounds.maxZ = std::max(bounds.maxZ, d.z);
+        takeIn(bounds, d, d);
         any = true;
     });
     if (any)
@@ -394,25 +407,17 @@ bool drawnBounds(const Object3DS& object, ObjectBox& box)
 
 void Model3DS::computeDrawnBox()
 {
-    drawnBox = ObjectBox();
+    ObjectBox bounds = emptyBounds;
     drawsTriangles = false;
     const size_t count = std::min<size_t>(static_cast<size_t>(std::max(objectCount, 0)), objects.size());
     for (size_t i = 0; i < count; ++i) {
         ObjectBox box;
         if (!drawnBounds(objects[i], box))
             continue;
-        if (!drawsTriangles) {
-            drawnBox = box;
-            drawsTriangles = true;
-            continue;
-        }
-        drawnBox.minX = std::min(drawnBox.minX, box.minX);
-        drawnBox.minY = std::min(drawnBox.minY, box.minY);
-        drawnBox.minZ = std::min(drawnBox.minZ, box.minZ);
-        drawnBox.maxX = std::max(drawnBox.maxX, box.maxX);
-        drawnBox.maxY = std::max(drawnBox.maxY, box.maxY);
-        drawnBox.maxZ = std::max(drawnBox.maxZ, box.maxZ);
+        takeIn(bounds, {box.minX, box.minY, box.minZ}, {box.maxX, box.maxY, box.maxZ});
+        drawsTriangles = true;
     }
+    drawnBox = drawsTriangles ? bounds : ObjectBox();
 }
 
 // The box table grows to one box per object. The result depends on the order

@@ -238,4 +238,19 @@ TEST(Model3DS, BoxMarginsDependOnVertexOrder)
     const ObjectBox& box = model.boxes[0];
     EXPECT_EQ(std::vector<float>({box.minX, box.maxX, box.minY, box.maxY, box.minZ, box.maxZ}),
               std::vector<float>({0.5f, 7.5f, 2.5f, 9.5f, -2.5f, 8.5f}));
+
+    // The box of everything the display list draws, made at load: both
+    // objects, tight, in drawing axes; an object without a drawable face adds
+    // nothing, and a model without one draws nothing.
+    MeshObject far;
+    far.name = "Q";
+    far.vertices = {{-4, 20, -6}, {0, 0, 0}, {100, 100, 100}};
+    far.faces = {{0, 1, 1}, {2, 2, 7}};
+    const Model3DS both = loadBytes(write3ds({two, far}));
+    ASSERT_TRUE(both.drawsTriangles);
+    const ObjectBox& drawn = both.drawnBox;
+    EXPECT_EQ(std::vector<float>({drawn.minX, drawn.maxX, drawn.minY, drawn.maxY, drawn.minZ, drawn.maxZ}),
+              std::vector<float>({-4, 7, -6, 9, -20, 8}));
+    far.faces = {{2, 2, 7}};
+    EXPECT_FALSE(loadBytes(write3ds({far})).drawsTriangles);
 }
