@@ -29,7 +29,7 @@ PropModel campfire()
         const float a = 2.0f * pi * static_cast<float>(k) / 9.0f;
         const Vector3 centre(17.0f * std::cos(a), ground + 3.0f, 17.0f * std::sin(a));
         const size_t first = hearth.positions.size();
-        addRock(hearth, centre, {5.5f, 4.0f, 4.5f}, 100u + static_cast<uint32_t>(k), 0.5f, 5, 8, 0.75f);
+        addRock(hearth, centre, {5.5f, 4.0f, 4.5f}, 100u + static_cast<uint32_t>(k), 0.5f, 6, 9, 0.75f);
         fitUvs(hearth, first, fireAtlas::stone);
     }
     size_t first = hearth.positions.size();
@@ -45,7 +45,7 @@ PropModel campfire()
     for (int k = 0; k < 5; ++k) {
         const float a = 2.0f * pi * (static_cast<float>(k) + 0.3f) / 5.0f;
         const Vector3 foot(11.0f * std::cos(a), ground + 1.5f, 11.0f * std::sin(a));
-        const Vector3 head(1.5f * std::cos(a), ground + 19.0f, 1.5f * std::sin(a));
+        const Vector3 head(1.5f * std::cos(a), ground + 17.0f, 1.5f * std::sin(a));
         first = hearth.positions.size();
         addCylinder(hearth, foot, head, 1.8f, 6);
         fitUvs(hearth, first, fireAtlas::embers);
@@ -181,11 +181,11 @@ PropModel stalagtit()
     Mesh body = named("Stalagtit");
     addDripstone(body, {0, 0, 0},
                  {{0.0f, -46.0f}, {1.3f, -41.0f}, {2.6f, -33.0f}, {4.2f, -23.0f}, {6.2f, -13.0f}, {8.2f, -5.0f}, {10.5f, 0.0f}},
-                 10, 4.0f, 401, 0.22f, 5.0f);
+                 11, 3.5f, 401, 0.3f, 9.0f);
     addDripstone(body, {9.0f, 0.0f, 5.0f}, {{0.0f, -24.0f}, {1.0f, -19.0f}, {2.6f, -12.0f}, {4.3f, -4.0f}, {5.5f, 0.0f}}, 8,
-                 4.0f, 402, 0.2f, 3.0f);
-    addDripstone(body, {-6.0f, 0.0f, -6.5f}, {{0.0f, -15.0f}, {0.9f, -12.0f}, {1.6f, -5.0f}, {2.6f, 0.0f}}, 6, 4.0f, 403,
-                 0.15f, 2.0f);
+                 3.5f, 402, 0.3f, 5.0f);
+    addDripstone(body, {-6.0f, 0.0f, -6.5f}, {{0.0f, -15.0f}, {0.9f, -12.0f}, {1.6f, -5.0f}, {2.6f, 0.0f}}, 6, 3.5f, 403,
+                 0.2f, 3.0f);
     return {"Data/Models/Static/Stalagtit.3DS", {body}};
 }
 
@@ -194,11 +194,12 @@ PropModel stalagmit()
 {
     Mesh body = named("Stalagmit");
     addDripstone(body, {0, 0, 0},
-                 {{13.5f, 0.0f}, {11.0f, 6.0f}, {8.5f, 14.0f}, {6.2f, 22.0f}, {3.8f, 30.0f}, {1.6f, 36.0f}, {0.0f, 40.0f}}, 10,
-                 4.0f, 411, 0.2f, 4.0f);
+                 {{13.5f, 0.0f}, {11.0f, 6.0f}, {8.5f, 14.0f}, {6.2f, 22.0f}, {3.8f, 30.0f}, {1.6f, 36.0f}, {0.0f, 40.0f}}, 11,
+                 3.5f, 411, 0.3f, 8.0f);
     addDripstone(body, {12.0f, 0.0f, -7.0f}, {{6.5f, 0.0f}, {4.5f, 5.0f}, {2.8f, 11.0f}, {1.0f, 16.0f}, {0.0f, 18.0f}}, 8,
-                 4.0f, 412, 0.2f, 2.5f);
-    addRock(body, {-7.0f, 0.5f, 8.0f}, {7.0f, 3.5f, 6.0f}, 413, 0.4f, 4, 8, 0.2f);
+                 3.5f, 412, 0.3f, 5.0f);
+    addRock(body, {-7.0f, 0.5f, 8.0f}, {7.0f, 4.0f, 6.0f}, 413, 0.5f, 4, 8, 0.2f);
+    addRock(body, {6.0f, 0.5f, 9.0f}, {5.0f, 3.0f, 5.5f}, 414, 0.5f, 4, 8, 0.2f);
     return {"Data/Models/Static/Stalagmit.3DS", {body}};
 }
 

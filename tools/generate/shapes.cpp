@@ -342,7 +342,7 @@ void addTurnedBoard(Mesh& mesh, const Vector3& centre, const Vector3& half, floa
 void addFlame(Mesh& mesh, const Vector3& base, float height, float width, float widestAt, int lobes, uint32_t seed,
               const AtlasRegion& region)
 {
-    const int segments = std::max(12, lobes * 4);
+    const int segments = std::max(12, lobes * 5);
     const int rings = 10;
     const float margin = 0.06f;
     const float phase = 6.2831853f * hashUnit(static_cast<int32_t>(seed), 1, 0, 61);
@@ -361,8 +361,8 @@ void addFlame(Mesh& mesh, const Vector3& base, float height, float width, float 
             const float lobe = std::cos(static_cast<float>(lobes) * (theta + 1.3f * upper) + phase);
             const float flicker =
                 valueNoise2(8.0f * static_cast<float>(k % segments) / static_cast<float>(segments), t * 4.0f, seed, 8, 0);
-            const float radius = width * shape * (1.0f + 0.5f * upper * lobe) * (1.0f + 0.16f * (flicker - 0.5f));
-            const float y = height * t * (1.0f + 0.22f * upper * lobe + 0.1f * upper * (flicker - 0.5f));
+            const float radius = width * shape * (1.0f + 0.35f * upper * lobe) * (1.0f + 0.14f * (flicker - 0.5f));
+            const float y = height * t * (1.0f + 0.14f * upper * lobe + 0.08f * upper * (flicker - 0.5f));
             addVertex(mesh, base + Vector3(std::cos(theta) * radius, y, std::sin(theta) * radius),
                       {region.s(margin + (1.0f - 2.0f * margin) * static_cast<float>(k) / static_cast<float>(segments)),
                        region.t(margin + (1.0f - 2.0f * margin) * t)});
@@ -419,8 +419,8 @@ void addDripstone(Mesh& mesh, const Vector3& base, const std::vector<LathePoint>
             const Vector3 onSurface = centre + radial * radius;
             const float lump = fbm3(onSurface.x * 0.12f, onSurface.y * 0.12f, onSurface.z * 0.12f, seed, 3);
             const float flute = std::cos(static_cast<float>(flutes) * theta + phase + h * 0.04f);
-            const float drip = std::sin(h * 0.7f + lump * 6.0f);
-            const float scale = 1.0f + rough * ((lump - 0.5f) * 2.0f + 0.35f * flute + 0.15f * drip);
+            const float drip = std::sin(h * 0.45f + lump * 6.0f);
+            const float scale = 1.0f + rough * ((lump - 0.5f) * 2.4f + 0.5f * flute + 0.3f * drip);
             addVertex(mesh, centre + radial * (radius * std::max(scale, 0.2f)),
                       {circumference * static_cast<float>(k) / static_cast<float>(segments) / textureWorldSize,
                        s / textureWorldSize});

@@ -244,10 +244,10 @@ Texel fireEmbers(float a, float b)
 Texel fireFlame(float a, float b)
 {
     const float streak = fbm2(a * 12, b * 3, 206, 3, 12, 0);
-    const float heat = 1.0f - smoothstepf(0.3f, 1.0f, b + 0.35f * (streak - 0.5f));
-    const Colour tip{0.95f, 0.34f, 0.05f}, middle{1.0f, 0.68f, 0.20f}, core{1.0f, 0.98f, 0.84f};
-    Colour colour = mixColour(tip, middle, smoothstepf(0.0f, 0.45f, heat));
-    colour = mixColour(colour, core, smoothstepf(0.45f, 0.85f, heat));
+    const float heat = 1.0f - smoothstepf(0.22f, 0.95f, b + 0.5f * (streak - 0.5f));
+    const Colour tip{0.92f, 0.26f, 0.03f}, middle{1.0f, 0.62f, 0.13f}, core{1.0f, 0.96f, 0.78f};
+    Colour colour = mixColour(tip, middle, smoothstepf(0.0f, 0.5f, heat));
+    colour = mixColour(colour, core, smoothstepf(0.55f, 0.92f, heat));
     // The foot is a little deeper in colour, where the flame leaves the wood.
     colour = mixColour({1.0f, 0.55f, 0.12f}, colour, smoothstepf(0.0f, 0.12f, b));
     Texel t = texel(0.5f, colour, 1.0f, 0.0f);
@@ -258,12 +258,12 @@ Texel fireFlame(float a, float b)
 // Sooty stone for hearths, and black iron where a model wants metal.
 Texel fireStone(float a, float b)
 {
-    const float base = fbm2(a * 6, b * 6, 207, 5, 0, 0);
-    const float soot = smoothstepf(0.35f, 0.75f, fbm2(a * 3, b * 3, 208, 3, 0, 0));
-    const float pits = 1.0f - smoothstepf(0.0f, 0.05f, edgeDistance(cellular2(a * 8, b * 8, 209, 0)));
-    const Colour rock = mixColour({0.36f, 0.33f, 0.30f}, {0.56f, 0.51f, 0.45f}, base);
-    const Colour colour = mixColour(rock, {0.07f, 0.06f, 0.06f}, soot * 0.8f);
-    return texel(0.3f + 0.5f * base - 0.3f * pits, colour, 1.0f - 0.4f * pits, 0.1f + 0.3f * soot);
+    const float base = fbm2(a * 5, b * 5, 207, 5, 0, 0);
+    const float grain = fbm2(a * 40, b * 40, 209, 2, 0, 0);
+    const float soot = smoothstepf(0.45f, 0.8f, fbm2(a * 3, b * 3, 208, 3, 0, 0));
+    const Colour rock = mixColour({0.42f, 0.38f, 0.33f}, {0.62f, 0.57f, 0.50f}, base);
+    const Colour colour = mixColour(rock, {0.10f, 0.09f, 0.08f}, soot * 0.7f);
+    return texel(0.3f + 0.5f * base + 0.2f * grain, colour, 0.85f + 0.3f * grain, 0.1f + 0.2f * soot);
 }
 
 // The fire atlas: wood, embers, flame and stone in the four quarters.
