@@ -295,8 +295,12 @@ void addBoard(Mesh& mesh, const Vector3& low, const Vector3& high, float bevel, 
             along = a1;
             across = a2;
         }
-        const float f = (c[across] - lo[across]) / (hi[across] - lo[across]);
-        return TexCoord{c[along] / textureWorldSize, (static_cast<float>(plank) + f) * plankSpan};
+        // The texture keeps its density across the grain too (stretched
+        // texels cost the filtering dearly), so a board narrower than a
+        // plank shows the middle of its plank.
+        const float middle = (lo[across] + hi[across]) * 0.5f;
+        return TexCoord{c[along] / textureWorldSize,
+                        (static_cast<float>(plank) + 0.5f) * plankSpan + (c[across] - middle) / textureWorldSize};
     };
     const auto facet = [&](const std::vector<Vector3>& points, const Vector3& facing) {
         const uint32_t first = static_cast<uint32_t>(mesh.positions.size());

@@ -64,8 +64,8 @@ void fitUvs(Mesh& mesh, size_t first, const AtlasRegion& region, float margin = 
 // A box from low to high whose twelve edges are cut by flat bevels of the
 // given width (26 faces, each with its own vertices so the edges stay
 // hard). Its long axis takes the wood's grain: s runs along it and t across
-// the face, the face's width filling plank number `plank` of the wood maps,
-// so each board shows one plank with its worn edges on the bevels.
+// the face, centred on plank number `plank` of the wood maps at the maps'
+// own density, so each board shows one plank (its edges worn by the bevels).
 void addBoard(Mesh& mesh, const Vector3& low, const Vector3& high, float bevel, int plank);
 // The same board turned about Y by angleDegrees round its own centre.
 void addTurnedBoard(Mesh& mesh, const Vector3& centre, const Vector3& half, float angleDegrees, float bevel,
