@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "render/opengl.h"
 #include "render/postprocess.h"
 #include "tests/content/content_support.h"
+#include "tests/content/level_geometry.h"
 #include "tests/support/test_support.h"
 #include "world/camera.h"
 #include "world/scene.h"
@@ -32,32 +32,31 @@ constexpr int height = 384;  // the game's 4:3
 // generator's torchFlame).
 const Vector3 flameOffset(11.0f, 22.0f, 0.0f);
 
-// One drawn frame: colours (0 to 1) and the world point behind each pixel,
-// bottom row first; points where nothing was drawn are marked far.
+// One drawn frame: colours and the world point behind each pixel
+// (none where nothing was drawn), bottom row first, and how it projects.
 struct Frame {
-    std::vector<float> rgb;
+    std::vector<uint8_t> rgb;
     std::vector<Vector3> points;
     std::vector<bool> drawn;
     GLdouble modelview[16], projection[16];
     GLint viewport[4];
 
-    const float* colour(int x, int y) const { return &rgb[3 * (static_cast<size_t>(y) * width + x)]; }
-    size_t index(int x, int y) const { return static_cast<size_t>(y) * width + x; }
-    // Where a world point lands, as a pixel; false behind the camera or outside.
+    static size_t index(int x, int y) { return static_cast<size_t>(y) * width + x; }
+    // The pixel a world point lands in; false behind the camera or outside.
     bool project(const Vector3& p, int& x, int& y) const
     {
         GLdouble wx = 0, wy = 0, wz = 0;
-        if (gluProject(p.x, p.y, p.z, modelview, projection, viewport, &wx, &wy, &wz) != GL_TRUE || wz <= 0 || wz >= 1)
-            return false;
+        gluProject(p.x, p.y, p.z, modelview, projection, viewport, &wx, &wy, &wz);
         x = static_cast<int>(wx);
         y = static_cast<int>(wy);
-        return x >= 0 && y >= 0 && x < width && y < height;
+        return wz > 0 && wz < 1 && x >= 0 && y >= 0 && x < width && y < height;
     }
 };
 
-float luminance(const float* c)
+// Relative luminance of an 8-bit colour, 0 to 1.
+float luminance(const uint8_t* c)
 {
-    return 0.2126f * c[0] + 0.7152f * c[1] + 0.0722f * c[2];
+    return (0.2126f * c[0] + 0.7152f * c[1] + 0.0722f * c[2]) / 255.0f;
 }
 
 // The shipped level, loaded once with the game's own loader.
@@ -91,10 +90,9 @@ protected:
     {
         renderWorldFrame(camera);
         Frame frame;
-        frame.rgb.resize(static_cast<size_t>(width) * height * 3);
+        frame.rgb = readPixelsRgb(0, 0, width, height);
+        saveFile(content::binaryDir() + "/artifacts/content/" + shot + ".bmp", writeBmp24(width, height, frame.rgb));
         std::vector<float> depth(static_cast<size_t>(width) * height);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, frame.rgb.data());
         glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
@@ -107,27 +105,15 @@ protected:
         frame.drawn.resize(depth.size());
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                const size_t i = frame.index(x, y);
+                const size_t i = Frame::index(x, y);
                 GLdouble px = 0, py = 0, pz = 0;
                 frame.drawn[i] = depth[i] < 1.0f;
                 gluUnProject(x + 0.5, y + 0.5, depth[i], frame.modelview, frame.projection, frame.viewport, &px, &py, &pz);
                 frame.points[i] = Vector3(static_cast<float>(px), static_cast<float>(py), static_cast<float>(pz));
             }
-        std::vector<uint8_t> bytes(frame.rgb.size());
-        for (size_t i = 0; i < bytes.size(); ++i)
-            bytes[i] = static_cast<uint8_t>(std::lround(std::clamp(frame.rgb[i], 0.0f, 1.0f) * 255.0f));
-        saveFile(content::binaryDir() + "/artifacts/content/" + shot + ".bmp", writeBmp24(width, height, bytes));
         return frame;
     }
 };
-
-// A point of a piece in the world: turned by its Y rotation, then moved.
-Vector3 placed(const LevelPiece& piece, const Vector3& local)
-{
-    const float a = piece.rotation.y * 3.14159265f / 180.0f;
-    return piece.position + Vector3(std::cos(a) * local.x + std::sin(a) * local.z, local.y,
-                                    -std::sin(a) * local.x + std::cos(a) * local.z);
-}
 
 bool named(const LevelPiece& piece, const char* keyword)
 {
@@ -147,8 +133,8 @@ TEST_F(FirstView, TheFirstFrameOfPlayLooksIntoTheHallAtATorchAndABottle)
     float nearest = 1e9f;
     for (int y = height / 3; y < 2 * height / 3; ++y)
         for (int x = width / 3; x < 2 * width / 3; ++x)
-            if (frame.drawn[frame.index(x, y)])
-                nearest = std::min(nearest, distance(frame.points[frame.index(x, y)], start.position));
+            if (frame.drawn[Frame::index(x, y)])
+                nearest = std::min(nearest, distance(frame.points[Frame::index(x, y)], start.position));
     EXPECT_GE(nearest, 80.0f);
 
     // A torch's flame and a bottle in the picture, not hidden: the nearest
@@ -158,13 +144,13 @@ TEST_F(FirstView, TheFirstFrameOfPlayLooksIntoTheHallAtATorchAndABottle)
         int x = 0, y = 0;
         if (!frame.project(p, x, y))
             return false;
-        const size_t i = frame.index(x, y);
+        const size_t i = Frame::index(x, y);
         return frame.drawn[i] && distance(frame.points[i], start.position) > distance(p, start.position) - radius;
     };
     bool torch = false, bottle = false;
     for (int i = 0; i < world.pieceCount; ++i) {
         const LevelPiece& piece = world.pieces[i];
-        torch = torch || (named(piece, "Torch") && inSight(placed(piece, flameOffset), 6.0f));
+        torch = torch || (named(piece, "Torch") && inSight(content::placeLocal(piece, flameOffset), 6.0f));
         bottle = bottle || (piece.isCollectible && inSight(piece.position + Vector3(0.0f, 8.0f, 0.0f), 6.0f));
     }
     EXPECT_TRUE(torch) << "no torch's flame in sight";
@@ -178,14 +164,14 @@ TEST_F(FirstView, EveryTorchBurnsBrightAndWarmSeenFromInFrontAndBothSides)
         const LevelPiece& piece = world.pieces[i];
         if (!named(piece, "Torch"))
             continue;
-        const Vector3 flame = placed(piece, flameOffset);
+        const Vector3 flame = content::placeLocal(piece, flameOffset);
         // The first torch from its two sides as well, along its wall.
         const std::vector<float> angles = torches == 0 ? std::vector<float>{0.0f, 70.0f, -70.0f} : std::vector<float>{0.0f};
         ++torches;
         for (float angle : angles) {
             SCOPED_TRACE(std::string(piece.name) + " " + std::to_string(i) + " at angle " + std::to_string(angle));
             const float a = angle * 3.14159265f / 180.0f;
-            const Vector3 out = placed(piece, Vector3(std::cos(a), 0.0f, std::sin(a))) - piece.position;
+            const Vector3 out = content::placeLocal(piece, Vector3(std::cos(a), 0.0f, std::sin(a))) - piece.position;
             Camera camera;
             positionCamera(camera, flame.x + 60.0f * out.x, flame.y, flame.z + 60.0f * out.z, flame.x, flame.y, flame.z, 0,
                            1, 0);
@@ -193,24 +179,24 @@ TEST_F(FirstView, EveryTorchBurnsBrightAndWarmSeenFromInFrontAndBothSides)
             // The flame's own pixels: surface within its reach of the light,
             // above the torch's head and on the near side of the light (where
             // the glow sprite, drawn at the light, cannot add to them).
-            std::vector<const float*> pixels;
+            std::vector<const uint8_t*> pixels;
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x) {
-                    const size_t k = frame.index(x, y);
+                    const size_t k = Frame::index(x, y);
                     const Vector3& p = frame.points[k];
                     if (frame.drawn[k] && distance(p, flame) < 9.0f && p.y > flame.y - 1.0f &&
                         distance(p, camera.position) < distance(flame, camera.position) - 1.0f)
-                        pixels.push_back(frame.colour(x, y));
+                        pixels.push_back(&frame.rgb[3 * k]);
                 }
             ASSERT_GE(pixels.size(), 100u) << "the flame is hardly in the picture";
             std::sort(pixels.begin(), pixels.end(),
-                      [](const float* l, const float* r) { return luminance(l) > luminance(r); });
+                      [](const uint8_t* l, const uint8_t* r) { return luminance(l) > luminance(r); });
             const size_t tenth = pixels.size() / 10;
             float sum = 0.0f;
             size_t warm = 0;
             for (size_t k = 0; k < tenth; ++k) {
                 sum += luminance(pixels[k]);
-                warm += pixels[k][0] > pixels[k][2] + 0.1f;
+                warm += pixels[k][0] > pixels[k][2] + 25;
             }
             EXPECT_GE(sum / static_cast<float>(tenth), 0.85f) << "the brightest tenth of the flame";
             EXPECT_EQ(warm, tenth) << "the brightest tenth of the flame has more red than blue";
