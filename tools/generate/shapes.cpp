@@ -336,13 +336,6 @@ void addBoard(Mesh& mesh, const Vector3& low, const Vector3& high, float bevel, 
               axis(0, corner & 1) + axis(1, (corner & 2) != 0) + axis(2, (corner & 4) != 0));
 }
 
-void addTurnedBoard(Mesh& mesh, const Vector3& centre, const Vector3& half, float angleDegrees, float bevel, int plank)
-{
-    const size_t first = mesh.positions.size();
-    addBoard(mesh, half * -1.0f, half, bevel, plank);
-    placeVertices(mesh, first, angleDegrees, centre);
-}
-
 void addFlame(Mesh& mesh, const Vector3& base, float height, float width, float widestAt, int lobes, uint32_t seed,
               const AtlasRegion& region)
 {

@@ -67,9 +67,6 @@ void fitUvs(Mesh& mesh, size_t first, const AtlasRegion& region, float margin = 
 // the face, centred on plank number `plank` of the wood maps at the maps'
 // own density, so each board shows one plank (its edges worn by the bevels).
 void addBoard(Mesh& mesh, const Vector3& low, const Vector3& high, float bevel, int plank);
-// The same board turned about Y by angleDegrees round its own centre.
-void addTurnedBoard(Mesh& mesh, const Vector3& centre, const Vector3& half, float angleDegrees, float bevel,
-                    int plank);
 
 // A flame round the vertical line through `base`: `height` high, `width`
 // its largest radius, reached at widestAt (0 to 1) of the height, closed at
