@@ -81,9 +81,9 @@ TEST_F(ShippedData, ModelsLoadCleanlyAndHaveTheirSizes)
 
 TEST_F(ShippedData, MaterialFilesNameTheirFourMapsAndTheMapsAreSound)
 {
-    for (int m = 0; m <= 8; ++m) {
+    for (int slot = 0; slot <= 8; ++slot) {
         const std::string file =
-            m ? "Data/mat0" + std::to_string(m) + ".plemoxmat" : std::string("Data/underground.plemoxmat");
+            slot ? "Data/mat0" + std::to_string(slot) + ".plemoxmat" : std::string("Data/underground.plemoxmat");
         SCOPED_TRACE(file);
         Material material;
         ASSERT_TRUE(readMaterialFile(file, material));
@@ -102,13 +102,18 @@ TEST_F(ShippedData, MaterialFilesNameTheirFourMapsAndTheMapsAreSound)
             const auto [low, high] = std::minmax_element(image.pixels.begin(), image.pixels.end());
             // Uploaded clamped to 0..1: the maps stay inside, and are not flat.
             EXPECT_TRUE(*low >= 0.0f && *high <= 1.0f && *high - *low > 0.05f) << *low << " to " << *high;
-            // Tangent-space normals, decoded as the shaders do.
-            size_t badNormals = 0;
+            // Tangent-space normals, decoded as the shaders do: facing out of
+            // the surface, or straight into it where a flame is lit by the
+            // light inside it. Only the fire atlas has that, in its flame
+            // quarter.
+            size_t badNormals = 0, inward = 0;
             for (size_t i = 0; m == 1 && i < image.pixels.size(); i += 3) {
                 const float x = image.pixels[i] * 2 - 1, y = image.pixels[i + 1] * 2 - 1, z = image.pixels[i + 2] * 2 - 1;
-                badNormals += std::fabs(std::sqrt(x * x + y * y + z * z) - 1.0f) > 0.05f || z <= 0.2f;
+                inward += z < -0.95f;
+                badNormals += std::fabs(std::sqrt(x * x + y * y + z * z) - 1.0f) > 0.05f || (z <= 0.2f && z >= -0.95f);
             }
             EXPECT_EQ(badNormals, 0u);
+            EXPECT_EQ(inward, m == 1 && slot == 7 ? image.pixels.size() / 12 : 0u);
         }
     }
 }

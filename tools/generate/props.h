@@ -2,11 +2,12 @@
 // (y up) with its origin where the map places it:
 // - most props stand with their foot on the origin;
 // - Torch: the origin is the mount on the wall, the torch leans out along +x
-//   with its flame at torchFlame;
+//   with its flame round torchFlame, where the map puts the torch's light;
 // - Stalagtit and Rope hang down from the origin (a point on the ceiling);
 // - Campfire and Pile: the origin is hazardLift above the ground, so the
 //   map places them that much above the floor and the hazard distance,
-//   measured from the origin, reaches a standing player's eye.
+//   measured from the origin, reaches a standing player's eye; the fire's
+//   flame burns round campfireFlame, where the map puts its light.
 // The first object of each prop is its main body: the world pushes the
 // camera out of that object's box.
 #pragma once
@@ -19,7 +20,9 @@
 constexpr float hazardLift = 15.0f;
 // Where the torch's flame burns relative to its origin (unturned).
 const Vector3 torchFlame(11.0f, 22.0f, 0.0f);
-// Height of the stalagnate column and where a campfire's flame burns.
+// Where the campfire's flame is widest relative to its origin.
+const Vector3 campfireFlame(0.0f, -2.0f, 0.0f);
+// Height of the stalagnate column.
 constexpr float stalagnatHeight = 124.0f;
 
 struct PropModel {
