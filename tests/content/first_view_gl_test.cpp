@@ -20,7 +20,8 @@
 #include "tests/content/level_geometry.h"
 #include "tests/support/test_support.h"
 #include "world/camera.h"
-#include "world/scene.h"
+#include "world/frame.h"
+#include "world/rules.h"
 #include "world/world.h"
 
 namespace {
@@ -76,7 +77,6 @@ protected:
             glEnable(GL_DEPTH_TEST);
             glDepthFunc(GL_LEQUAL);
             world.loadLevel("Data/Maps/Map.txt");
-            setScenePass(renderWorldPass);
             loaded = true;
             ASSERT_TRUE(quiet.boxes().empty()) << quiet.texts().front();
         }
@@ -88,7 +88,8 @@ protected:
     // Draws the world as the game draws a frame of play from this camera.
     Frame draw(const Camera& camera, const std::string& shot)
     {
-        renderWorldFrame(camera);
+        world.playerCamera = camera;
+        renderWorldFrame(world, world.playerCamera);
         Frame frame;
         frame.rgb = readPixelsRgb(0, 0, width, height);
         saveFile(content::binaryDir() + "/artifacts/content/" + shot + ".bmp", writeBmp24(width, height, frame.rgb));
@@ -125,8 +126,8 @@ bool named(const LevelPiece& piece, const char* keyword)
 
 TEST_F(FirstView, TheFirstFrameOfPlayLooksIntoTheHallAtATorchAndABottle)
 {
-    resetPlayerCamera(world, playerCamera);
-    const Camera start = playerCamera;
+    resetPlayerCamera(world);
+    const Camera start = world.playerCamera;
     const Frame frame = draw(start, "first-frame");
 
     // Nothing within 80 units across the middle third of the view.
