@@ -19,7 +19,7 @@ for bits in 0 64; do
   [ "$WIDTH" = 400 ] && [ "$HEIGHT" = 300 ] || fail "window client area ${WIDTH}x$HEIGHT with colour depth $bits"
   screenshot "menu_$bits"
   bright "menu_$bits" 30 110 140 40 60 || fail "no New Game button with colour depth $bits"
-  bright "menu_$bits" 200 170 190 120 15 || fail "no dungeon behind the menu with colour depth $bits"
+  bright "menu_$bits" 0 0 180 100 15 || fail "no dungeon behind the menu with colour depth $bits"
   xdotool windowfocus "$window"
   sleep 0.3
   xdotool key alt+F4
