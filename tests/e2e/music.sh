@@ -5,7 +5,7 @@
 TEST_NAME=music
 . "$(dirname "$0")/common.bash"
 AUDIOCHECK=${PLEMOX_BINARY_DIR}/tests/plemox-audiocheck
-layout=--raw=44100,2,s16   # the mixer's output: 44.1 kHz, 16-bit stereo
+layout=--raw=44100   # the mixer's output: 44.1 kHz 16-bit stereo
 
 make_game_copy
 recording=$ARTIFACTS/music.raw
