@@ -2,49 +2,28 @@
 # Installs everything the game, its content generator and its tests need on
 # a Debian machine (run as root). The names hold on Debian 12 and 13 alike;
 # the clang runtime (sanitizers, libFuzzer) is the one of the clang installed.
-# One package a line, so additions merge cleanly.
+# Packages added later stand one a line, so additions merge cleanly.
 set -euo pipefail
 packages=(
-  build-essential
-  cmake
-  pkg-config
-  clang
-  libsdl2-dev
-  libsdl2-mixer-dev
+  build-essential cmake pkg-config clang
+  libsdl2-dev libsdl2-mixer-dev libjpeg-dev
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
+  # the GLSL reference compiler; the Vulkan drivers (lavapipe, under zink)
+  glslang-tools
+  mesa-vulkan-drivers
   # JACK for SDL_mixer's headers in the variant the 32-bit GStreamer plugins
   # need too (one JACK library for both architectures)
   libjack-jackd2-dev
-  libjpeg-dev
-  libgl-dev
-  libglu1-mesa-dev
-  libgl1-mesa-dri
-  mesa-utils
-  mesa-vulkan-drivers
-  glslang-tools
-  libfreetype-dev
-  fonts-dejavu-core
-  libmp3lame-dev
-  libgtest-dev
-  googletest
-  xvfb
-  xauth
-  xdotool
-  x11-utils
-  libx11-dev
-  imagemagick
-  # the Windows build (cross compilers, libjpeg from source) and its tests
-  mingw-w64
-  nasm
-  zip
-  unzip
-  dpkg-dev
-  file
-  wine64
-  # the shipped 32-bit program runs under 32-bit Wine, which plays MP3
-  # through GStreamer's 32-bit plugins (decodebin, mpegaudioparse, mpg123)
+  # the shipped 32-bit program under 32-bit Wine, which plays MP3 through
+  # GStreamer's 32-bit plugins (decodebin; mpegaudioparse, mpg123audiodec)
   wine32:i386
   gstreamer1.0-plugins-base:i386
   gstreamer1.0-plugins-good:i386
+  libfreetype-dev fonts-dejavu-core libmp3lame-dev
+  libgtest-dev googletest
+  xvfb xauth xdotool x11-utils libx11-dev imagemagick
+  # the Windows build (cross compilers, libjpeg from source) and its tests
+  mingw-w64 wine64 nasm zip unzip dpkg-dev file
 )
 
 export DEBIAN_FRONTEND=noninteractive
