@@ -71,7 +71,13 @@ wait_gone() {
 # (first) button, n for No. Takes a screenshot of the box as $3 when given.
 answer_dialog() {
   local id
-  id=$(wait_window "^$1\$" 90) || fail "no dialog \"$1\""
+  if ! id=$(wait_window "^$1\$" 90); then
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+      wait "$GAME_PID"
+      fail "no dialog \"$1\": the game ended with exit code $? ($(grep -v '^ALSA' "$ARTIFACTS/game.log" | tail -3))"
+    fi
+    fail "no dialog \"$1\""
+  fi
   sleep 0.5
   [ -n "${3:-}" ] && import -window root "$ARTIFACTS/$3.png"
   xdotool windowfocus "$id"

@@ -12,6 +12,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(cd "${1:-$root/build-windows}" && pwd) || exit 1
 export PLEMOX_HOST_BUILD=$(cd "${2:-$root/build}" && pwd) || exit 1
 xvfb=$root/scripts/with-xvfb.sh
+# The host build's tools may carry the sanitizers: the libraries' own
+# lifelong allocations are not theirs, as in CTest.
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 here=$root/tests/wine
 
 # A static 32-bit x86 program that only exits with status 7.
