@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <string>
+
 #include "app/probe.h"
 #include "platform/platform.h"
 #include "render/opengl.h"
@@ -20,6 +22,8 @@ struct Music {
 };
 
 static Music music;
+
+const char* const musicFile = "Data/Audio/mirelto.mp3";
 
 namespace {
 
@@ -49,18 +53,29 @@ void askAboutPostProcessing()
     }
 }
 
+}  // namespace
+
 void startMusic()
 {
     if (FSOUND_GetVersion() < 3.75f)
         showMessageBox("Bad version of Fmod library", "Warning", MB_OK | MB_ICONEXCLAMATION,
                        BoxOwner::GameWindow);
-    if (!FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS) && !FSOUND_Init(22050, 8, FSOUND_INIT_GLOBALFOCUS))
+    const bool device =
+        FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS) || FSOUND_Init(22050, 8, FSOUND_INIT_GLOBALFOCUS);
+    if (!device)
         showMessageBox("Cannot init fmod", "Warning", MB_OK | MB_ICONEXCLAMATION, BoxOwner::GameWindow);
-    music.musicSample = FSOUND_Sample_Load(FSOUND_FREE, "Data/Audio/mirelto.mp3", 0, 0, 0);
+    music.musicSample = FSOUND_Sample_Load(FSOUND_FREE, musicFile, 0, 0, 0);
     music.musicChannel = FSOUND_PlaySound(FSOUND_FREE, music.musicSample);
     FSOUND_SetVolume(music.musicChannel, 255);
     FSOUND_SetLoopMode(music.musicChannel, FSOUND_LOOP_NORMAL);
+    // With a device but no music (a missing file, or no decoder for it) the
+    // player would otherwise hear nothing without a word.
+    if (device && music.musicChannel < 0)
+        showMessageBox(std::string("Cannot play music ") + musicFile, "Warning", MB_OK | MB_ICONEXCLAMATION,
+                       BoxOwner::GameWindow);
 }
+
+namespace {
 
 void loadMenu()
 {

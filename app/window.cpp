@@ -220,10 +220,13 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
     if (!windowState.multisampleSupported) {
         format = choosePixelFormat(plainPixelFormat(bits));
         if (format == 0) {
+            // No format at all (any colour depth gets the nearest one): the
+            // player is told, rather than the program just ending.
             releaseDeviceContext();
             windowState.deviceContext = false;
             destroyPlatformWindow();
             windowState.windowCreated = false;
+            creationError("Can't Find A Suitable PixelFormat.");
             return false;
         }
     }

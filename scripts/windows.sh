@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Windows program on this Debian machine and packs it for players:
 #   build-windows/plemox-windows-i686.zip  (Plemox.exe, Data/, README.txt)
-# The 32-bit program is the one shipped; its 64-bit twin (same sources) is
-# built beside it for the tests under Wine, which cannot run 32-bit code here.
+# The 32-bit program is the one shipped and tested under 32-bit Wine; its
+# 64-bit twin (same sources) is built and unit-tested beside it, and stands
+# in for it on a machine that cannot run 32-bit code.
 # The game's data comes from the content generator built for this host;
 # libjpeg is built for each toolchain from Debian's own source package.
-# Usage: scripts/windows.sh [--tests]   (--tests also builds the 64-bit unit tests)
+# Usage: scripts/windows.sh [--tests]   (--tests also builds the unit tests of both)
 # PLEMOX_HOST_BUILD may name the host build folder whose generator to use.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,7 +79,7 @@ build_program() {
   rm -f "$dir/game/Data/Engine/Initialization.ini"
 }
 
-build_program i686 OFF
+build_program i686 "$with_tests"
 build_program x86_64 "$with_tests"
 
 # ---- Checks of the shipped program ----------------------------------------

@@ -268,8 +268,12 @@ bool changeDisplayMode(int width, int height, int bitsPerPixel)
     mode.dmSize = sizeof(mode);
     mode.dmPelsWidth = static_cast<DWORD>(width);
     mode.dmPelsHeight = static_cast<DWORD>(height);
-    mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    // A depth of 0 or less keeps the display's own.
+    if (bitsPerPixel > 0) {
+        mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
+        mode.dmFields |= DM_BITSPERPEL;
+    }
     if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
         return false;
     win.modeSwitched = true;
@@ -353,17 +357,24 @@ bool releaseDeviceContext()
     return done;
 }
 
+// Any colour depth gets the nearest format there is: above 32 bits the
+// 32-bit one, 0 or less the display's own depth.
 int choosePixelFormat(const PixelFormatRequest& request)
 {
-    if (!win.deviceContext || request.colorBits <= 0 || request.colorBits > 32)
+    if (!win.deviceContext)
         return 0;
+    int colorBits = request.colorBits > 32 ? 32 : request.colorBits;
+    if (colorBits <= 0)
+        colorBits = GetDeviceCaps(win.deviceContext, BITSPIXEL);
+    if (colorBits <= 0 || colorBits > 32)
+        colorBits = 32;
     PIXELFORMATDESCRIPTOR& pfd = win.descriptor;
     pfd = PIXELFORMATDESCRIPTOR{};
     pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);
     pfd.nVersion = 1;
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | (request.doubleBuffer ? PFD_DOUBLEBUFFER : 0);
     pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = static_cast<BYTE>(request.colorBits);
+    pfd.cColorBits = static_cast<BYTE>(colorBits);
     pfd.cAlphaBits = static_cast<BYTE>(request.alphaBits);
     pfd.cDepthBits = static_cast<BYTE>(request.depthBits);
     pfd.cStencilBits = static_cast<BYTE>(request.stencilBits);

@@ -44,6 +44,19 @@ bool validChannel(int channel)
     return sound.open && channel >= 0 && channel < sound.channelCount && sound.playing[channel];
 }
 
+// The game never stops its music, but the system's player runs threads of
+// its own that must not outlive the program: its devices are closed when
+// the program ends (this runs before the state above goes).
+struct ClosedAtExit {
+    ~ClosedAtExit()
+    {
+        for (int i = 0; i < sound.sampleCount; ++i)
+            if (sound.samples[i].device >= 0)
+                mci(sound.samples[i], L"close");
+    }
+};
+ClosedAtExit closedAtExit;
+
 }  // namespace
 
 float FSOUND_GetVersion()

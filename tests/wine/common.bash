@@ -1,33 +1,44 @@
 # Shared steps of the Windows end-to-end tests: a scratch copy of the built
 # game, Plemox.exe running under Wine, windows found by title, real X input
 # (xdotool) and screenshots of the game window.
-# Usage of a test: with-xvfb.sh bash tests/wine/TEST.sh WINDOWS_BUILD
+# Usage of a test: with-xvfb.sh bash tests/wine/TEST.sh WINDOWS_BUILD [ZIP]
+# With ZIP, the game is the one unpacked from that zip for players.
 # Needs: DISPLAY, wine, xdotool, ImageMagick's import/convert/compare.
 
 set -u
 WINDOWS_BUILD=$(cd "$1" && pwd)
+GAME_ZIP=${2:-}
 . "$(dirname "${BASH_SOURCE[0]}")/wine.bash"
 ARTIFACTS=${WINDOWS_BUILD}/artifacts/wine/${TEST_NAME}
 rm -rf "$ARTIFACTS"
 mkdir -p "$ARTIFACTS"
+# Wine logs the text of every message box it shows (its caption is the
+# box's window title); nothing else.
+export WINEDEBUG=-all,+msgbox
 
 fail() {
   echo "FAIL: $*" >&2
   [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null
   wineserver -k 2>/dev/null
+  # Helpers a test started beside the game.
+  [ -n "${HELPER_PIDS:-}" ] && kill $HELPER_PIDS 2>/dev/null
   exit 1
 }
 
 # A fresh copy of the game folder without a configuration file.
 make_game_copy() {
   GAME_DIR=$(mktemp -d /tmp/plemox-wine-XXXXXX)
-  cp -r "$WINDOWS_BUILD/game/Plemox.exe" "$WINDOWS_BUILD/game/Data" "$GAME_DIR"/
+  if [ -n "$GAME_ZIP" ]; then
+    unzip -q "$GAME_ZIP" -d "$GAME_DIR" || fail "cannot unpack $GAME_ZIP"
+  else
+    cp -r "$WINDOWS_BUILD/game/Plemox.exe" "$WINDOWS_BUILD/game/Data" "$GAME_DIR"/
+  fi
   rm -f "$GAME_DIR/Data/Engine/Initialization.ini"
   mkdir -p "$GAME_DIR/Data/Engine"
 }
 
 start_game() {
-  (cd "$GAME_DIR" && exec wine Plemox.exe >"$ARTIFACTS/game.log" 2>&1) &
+  (cd "$GAME_DIR" && exec "$WINELOADER" Plemox.exe >"$ARTIFACTS/game.log" 2>&1) &
   GAME_PID=$!
 }
 
@@ -60,7 +71,13 @@ wait_gone() {
 # (first) button, n for No. Takes a screenshot of the box as $3 when given.
 answer_dialog() {
   local id
-  id=$(wait_window "^$1\$" 90) || fail "no dialog \"$1\""
+  if ! id=$(wait_window "^$1\$" 90); then
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+      wait "$GAME_PID"
+      fail "no dialog \"$1\": the game ended with exit code $? ($(grep -v '^ALSA' "$ARTIFACTS/game.log" | tail -3))"
+    fi
+    fail "no dialog \"$1\""
+  fi
   sleep 0.5
   [ -n "${3:-}" ] && import -window root "$ARTIFACTS/$3.png"
   xdotool windowfocus "$id"
@@ -93,6 +110,17 @@ press() {
   sleep 2
   xdotool keyup "$1"
   sleep 1.5
+}
+
+# How many message boxes with exactly this (ASCII) text the game showed.
+box_count() {
+  grep -cF "trace:msgbox:MSGBOX_OnInit L\"$1\"" "$ARTIFACTS/game.log"
+}
+
+# Writes a configuration file of the given width, height and colour depth.
+write_config() {
+  printf 'PLEMOX_WINDOW_WIDTH %d \r\nPLEMOX_WINDOW_HEIGHT %d \r\nPLEMOX_WINDOW_BITSPERPIXEL %d \r\nPLEMOX_OPENGL_MULTISAMPLE_VALUE 1 \r\n' \
+    "$1" "$2" "$3" >"$GAME_DIR/Data/Engine/Initialization.ini"
 }
 
 # Waits for the game to end and checks its exit code.

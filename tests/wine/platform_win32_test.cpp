@@ -118,6 +118,25 @@ TEST(Win32Platform, WglContextAndEntryPoints)
     swapBuffers();
 }
 
+// Any configured colour depth gets a format: above 32 bits the 32-bit one,
+// 0 or less the display's own depth (24 bits on the test display).
+TEST(Win32Platform, AnyColourDepthGetsTheNearestFormat)
+{
+    ASSERT_TRUE(ensureGlContext(320, 240));
+    HWND window = FindWindowA("OpenGL", "test");
+    HDC deviceContext = GetDC(window);
+    ASSERT_NE(deviceContext, nullptr);
+    for (int bits : {0, -8, 64, 300}) {
+        const int format = choosePixelFormat(PixelFormatRequest{bits, 8, 24, 8, true, 0, 0});
+        ASSERT_GT(format, 0) << bits;
+        PIXELFORMATDESCRIPTOR chosen = {};
+        ASSERT_NE(DescribePixelFormat(deviceContext, format, sizeof chosen, &chosen), 0) << bits;
+        EXPECT_GE(chosen.cColorBits, 24) << bits;
+        EXPECT_TRUE(chosen.dwFlags & PFD_SUPPORT_OPENGL) << bits;
+    }
+    ReleaseDC(window, deviceContext);
+}
+
 TEST(Win32Sound, StartUpGoesOnWithoutADevice)
 {
     soundRefuseRates(30000);
