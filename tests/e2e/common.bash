@@ -43,14 +43,24 @@ wait_window() {
   return 1
 }
 
-# Answers the dialog titled $1 with key $2 (Return = first button, Escape = last).
+# Answers the dialog titled $1 with key $2 (Return = first button, Escape = last)
+# and waits for it to close. On a busy machine a dialog may not take a key
+# pressed as soon as it shows; a dialog still open two seconds after the key is
+# given the key again.
 answer_dialog() {
-  local id
+  local id try i
   id=$(wait_window "$1" 60) || fail "no dialog \"$1\""
-  sleep 0.3
-  xdotool windowfocus "$id"
-  sleep 0.2
-  xdotool key "$2"
+  for ((try = 0; try < 5; try++)); do
+    sleep 0.3
+    xdotool windowfocus "$id" 2>/dev/null
+    sleep 0.2
+    xdotool key "$2"
+    for ((i = 0; i < 20; i++)); do
+      xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
+      sleep 0.1
+    done
+  done
+  fail "the dialog \"$1\" did not take the answer"
 }
 
 screenshot() {

@@ -4,7 +4,7 @@
 # piece past its end into its repeat.
 TEST_NAME=music
 . "$(dirname "$0")/common.bash"
-AUDIOCHECK=${PLEMOX_BINARY_DIR}/tests/plemox-audiocheck
+AUDIOCHECK=${PLEMOX_BINARY_DIR}/tools/audiocheck/plemox-audiocheck
 layout=--raw=44100   # the mixer's output: 44.1 kHz 16-bit stereo
 
 make_game_copy

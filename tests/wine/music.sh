@@ -7,11 +7,11 @@
 # the game must not warn about its sound. The game runs in a small window
 # with one rendering thread, so the software renderer leaves the audio
 # threads room on a two-core machine.
-# Needs PLEMOX_HOST_BUILD: the host build with tests/plemox-audiocheck.
+# Needs PLEMOX_HOST_BUILD: the host build with tools/audiocheck/plemox-audiocheck.
 TEST_NAME=music
 WINE_AUDIO=alsa
 . "$(dirname "$0")/common.bash"
-AUDIOCHECK=${PLEMOX_HOST_BUILD:?the host build folder}/tests/plemox-audiocheck
+AUDIOCHECK=${PLEMOX_HOST_BUILD:?the host build folder}/tools/audiocheck/plemox-audiocheck
 [ -x "$AUDIOCHECK" ] || fail "no $AUDIOCHECK"
 
 make_game_copy
