@@ -37,7 +37,7 @@ std::vector<uint8_t> renderLitQuad(int shading, float specular)
     const struct {
         const char *key, *file;
         float value[3];
-    } maps[] = {{"_DIFFUSE_MAP", "d", {0.8f, 0.8f, 0.8f}}, {"_NORMAL_MAP", "n", {0.5f, 0.5f, 1.0f}},
+    } maps[] = {{"_DIFFUSE_MAP", "d", {0.4f, 0.4f, 0.4f}}, {"_NORMAL_MAP", "n", {0.5f, 0.5f, 1.0f}},
                 {"_HEIGHT_MAP", "h", {0.5f, 0.5f, 0.5f}}, {"_SPECULAR_MAP", "s", {specular, specular, specular}}};
     for (const auto& m : maps) {  // 16 x 16 Radiance pictures of one colour each
         std::vector<float> rgb;
