@@ -309,7 +309,7 @@ void buildRoom02(Parts& parts, bool hull)
     outline.centre = {0, 40, 0};
     ChamberStyle style;
     style.wallHeight = 85.0f;
-    style.domeHeight = 150.0f;
+    style.domeHeight = 144.0f;
     style.fillet = 24.0f;
     style.roughness = hull ? 0.0f : 9.0f;
     style.domeRoughness = hull ? 0.0f : 4.0f;
