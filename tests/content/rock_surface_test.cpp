@@ -111,11 +111,11 @@ TEST_F(RockSurface, CurvedRockIsSmoothAndHardEdgesStayHard)
                 steepBends += bend > 30.0f;
             }
         }
-        EXPECT_LT(steepBends * 100, bends * 3) << steepBends << " of " << bends << " rock edges bend more than 30 degrees";
+        EXPECT_LT(steepBends * 100, bends * 5) << steepBends << " of " << bends << " rock edges bend more than 30 degrees";
         if (isMasonry(kind.keyword))
             EXPECT_LE(rockFaces, 100u);
         else
-            EXPECT_GE(rockFaces, 500u);
+            EXPECT_GE(rockFaces, 250u);
     }
 }
 
@@ -137,12 +137,15 @@ TEST_F(RockSurface, DrawnSurfacesStayWithinReachBehindTheCollisionHull)
                     hull.push_back({t.a, t.b, t.c, normalize(t.normal)});
             }
         ASSERT_GT(hull.size(), 20u);
-        // The drawn model carries the hull itself as its culled shell.
+        // The drawn model carries the hull itself as its shell, turned out of
+        // the level so the scene culls it.
         const Object3DS* shell = nullptr;
         for (const Object3DS& object : model.objects)
             shell = named(object, "Shell") ? &object : shell;
         ASSERT_NE(shell, nullptr);
-        EXPECT_EQ(shell->faceCount, static_cast<int>(hull.size()));
+        ASSERT_EQ(shell->faces.size(), hull.size());
+        for (size_t f = 0; f < hull.size(); ++f)
+            EXPECT_LT(dot(normalize(triangleOf(*shell, shell->faces[f]).normal), hull[f].normal), -0.999f) << f;
         float nearest = 1e9f, farthest = 0.0f;
         for (const Object3DS& object : model.objects) {
             if (&object == shell)

@@ -204,13 +204,13 @@ void buildRoughChamber(const ChamberOutline& sharpOutline, const ChamberStyle& s
 
     // Rows of the wall: the doorway jambs' points, then even rows about a
     // column step apart up to the top, so rock and panels meet vertex to
-    // vertex.
+    // vertex; a hull's walls are one row.
     std::vector<float> rows;
     for (const ProfilePoint& p : doorwayProfile())
-        if (p.s == -doorHalfWidth && p.h < style.wallHeight)
+        if (p.s == -doorHalfWidth && p.h < style.wallHeight && (!style.hull || p.h == 0.0f))
             rows.push_back(p.h);
     const float jambTop = rows.back();
-    const int upper = std::max(1, static_cast<int>(std::ceil((style.wallHeight - jambTop) / style.columnStep - 1e-4f)));
+    const int upper = style.hull ? 1 : std::max(1, static_cast<int>(std::ceil((style.wallHeight - jambTop) / style.columnStep - 1e-4f)));
     for (int r = 1; r <= upper; ++r)
         rows.push_back(jambTop + (style.wallHeight - jambTop) * static_cast<float>(r) / static_cast<float>(upper));
     const size_t wallRows = rows.size() - 1;
@@ -323,8 +323,8 @@ void buildRoughChamber(const ChamberOutline& sharpOutline, const ChamberStyle& s
     }
     // The apex, or else a flat top over the last ring (the collision hulls:
     // no vertex gathering a fan of faces).
-    const uint32_t apexIndex = style.flatTop ? 0 : addVertex(mesh, apex, {apex.x / textureWorldSize, apex.z / textureWorldSize});
-    if (style.flatTop) {
+    const uint32_t apexIndex = style.hull ? 0 : addVertex(mesh, apex, {apex.x / textureWorldSize, apex.z / textureWorldSize});
+    if (style.hull) {
         std::vector<Vector3> top;
         for (size_t c = 0; c + 1 < columns.size(); ++c)
             top.push_back(grid[c].back().p);
@@ -340,7 +340,7 @@ void buildRoughChamber(const ChamberOutline& sharpOutline, const ChamberStyle& s
                 addPortalPanel(*out.walls, columns[c].floor, columns[end].floor, style.wallHeight,
                                outline.centre - (columns[c].floor + columns[end].floor) * 0.5f,
                                std::vector<float>(rows.begin() + 1, rows.end() - 1), static_cast<int>(end - c),
-                               style.flare);
+                               style.hull ? doorwayFlare : 0.0f);
             }
         } else {
             for (size_t i = 0; i < wallRows; ++i)
@@ -352,7 +352,7 @@ void buildRoughChamber(const ChamberOutline& sharpOutline, const ChamberStyle& s
             const std::vector<uint32_t>& b = i < domeStart ? index[c + 1] : domeIndex[c + 1];
             addQuad(mesh, a[i], b[i], b[i + 1], a[i + 1], (grid[c][i].outward + grid[c + 1][i + 1].outward) * -1.0f);
         }
-        if (!style.flatTop) {
+        if (!style.hull) {
             const size_t last = grid[c].size() - 1;
             addTriangle(mesh, domeIndex[c][last], domeIndex[c + 1][last], apexIndex,
                         (grid[c][last].outward + grid[c + 1][last].outward + up) * -1.0f);
@@ -392,7 +392,7 @@ void buildMasonryChamber(const ChamberOutline& outline, const ChamberStyle& styl
         rim.push_back(a);
         ceiling.push_back(a + up * height);
         if (outline.portal[i]) {
-            addPortalPanel(*out.walls, a, b, height, inward, 1, 1, style.flare);
+            addPortalPanel(*out.walls, a, b, height, inward, 1, 1, style.hull ? doorwayFlare : 0.0f);
             for (float x : portalFloorBreaks(lengthOf(b - a)))
                 rim.push_back(a + along * x);
         } else {

@@ -24,7 +24,6 @@ struct ChamberStyle {
     // else is drawn in from the wall top at once with a fillet of this height
     // cutting the corner (away from doorway panels).
     bool uprightDome = false;
-    bool flatTop = false;  // the dome closed by a flat polygon short of the apex
     float fillet = 0.0f;
     float roughness = 0.0f;    // outward rock displacement of the walls
     float domeRoughness = 0.0f;  // and of the dome
@@ -33,7 +32,10 @@ struct ChamberStyle {
     float columnStep = 13.0f;  // wall columns along rough edges, and wall rows
     float outlineStep = 13.0f;  // points along the smoothed rock between panels,
     float outlineTurn = 20.0f;  // and at most this many degrees of turn apart
-    float flare = 0.0f;         // the doorway panels' notches this much larger
+    // A collision hull: walls of one row, the dome closed by a flat polygon
+    // short of the apex (no vertex gathering a fan of faces) and the
+    // doorway panels notched for the flared hull profile.
+    bool hull = false;
 };
 
 // Rough chambers fill floor, walls (the doorway panels) and rock; masonry

@@ -51,7 +51,7 @@ TunnelStyle tunnelStyle(bool hull, uint32_t seed)
 }
 
 // Ring spacing along display tunnels.
-constexpr float ringStep = 12.5f;
+constexpr float ringStep = 20.0f;
 // How far the collision hull stands inside the drawn surfaces.
 constexpr float shellInset = 4.0f;
 
@@ -77,7 +77,6 @@ void addThroat(Parts& parts, const Doorway& doorway, const Vector3& portal, bool
     }
     TunnelStyle style = tunnelStyle(true, 0);
     style.coarse = hull;
-    style.plainJambs = true;
     sweepTunnel(path, style, parts.tunnel());
 }
 
@@ -125,7 +124,7 @@ void buildTurning(Parts& parts, bool hull)
     };
     straight({-cellHalf, 0, 0}, {-doorHalfWidth, 0, 0}, {1, 0, 0}, false);
     const size_t bendStart = path.size() - 1;
-    const int bendSteps = hull ? 2 : 11;
+    const int bendSteps = hull ? 2 : 7;
     for (int k = 1; k < bendSteps; ++k) {
         const float a = 1.5707963f * static_cast<float>(k) / static_cast<float>(bendSteps);
         const float c = std::cos(a), s = std::sin(a);
@@ -195,7 +194,7 @@ void buildDown(Parts& parts, bool hull)
     if (!hull)
         add(-cellHalf + 10.0f, 0);
     add(-landing, 0);
-    const int slopeSteps = hull ? 1 : 13;
+    const int slopeSteps = hull ? 1 : 8;
     for (int k = 1; k <= slopeSteps; ++k)
         add(-landing + 2.0f * landing * static_cast<float>(k) / static_cast<float>(slopeSteps), 1);
     if (!hull)
@@ -224,11 +223,10 @@ void buildCrossing(Parts& parts, bool hull, bool allFour, uint32_t seed)
     style.roughness = hull ? 0.0f : 6.0f;
     style.domeRoughness = hull ? 0.0f : 3.0f;
     style.seed = seed;
-    style.domeRings = hull ? 2 : 8;
-    style.flare = hull ? doorwayFlare : 0.0f;
-    style.flatTop = hull;
-    style.columnStep = hull ? 1000.0f : 13.0f;
-    style.outlineStep = hull ? 26.0f : 13.0f;
+    style.domeRings = hull ? 2 : 6;
+    style.hull = hull;
+    style.columnStep = hull ? 1000.0f : 15.0f;
+    style.outlineStep = hull ? 26.0f : 15.0f;
     style.outlineTurn = hull ? 45.0f : 18.0f;
     buildRoughChamber(outline, style, parts.chamber());
     addThroat(parts, {Side::East, 0}, {d, 0, 0}, hull);
@@ -290,7 +288,7 @@ void buildRoom01(Parts& parts, bool hull)
     const float h = cellHalf - throatDepth;
     ChamberStyle style;
     style.wallHeight = 100.0f;
-    style.flare = hull ? doorwayFlare : 0.0f;
+    style.hull = hull;
     buildMasonryChamber(squareOutline(h, false, true, false, true, 50.0f), style, parts.chamber());
     addThroat(parts, {Side::West, 0}, {-h, 0, 0}, hull);
     addThroat(parts, {Side::East, 0}, {h, 0, 0}, hull);
@@ -314,11 +312,10 @@ void buildRoom02(Parts& parts, bool hull)
     style.roughness = hull ? 0.0f : 9.0f;
     style.domeRoughness = hull ? 0.0f : 4.0f;
     style.seed = 32;
-    style.domeRings = hull ? 3 : 9;
-    style.flare = hull ? doorwayFlare : 0.0f;
-    style.flatTop = hull;
-    style.columnStep = hull ? 1000.0f : 13.0f;
-    style.outlineStep = hull ? 26.0f : 13.0f;
+    style.domeRings = hull ? 3 : 7;
+    style.hull = hull;
+    style.columnStep = hull ? 1000.0f : 15.0f;
+    style.outlineStep = hull ? 26.0f : 15.0f;
     style.outlineTurn = hull ? 45.0f : 18.0f;
     buildRoughChamber(outline, style, parts.chamber());
     addThroat(parts, {Side::West, 0}, {-p, 0, 0}, hull);
@@ -331,7 +328,7 @@ void buildRoom03(Parts& parts, bool hull)
     const float h = cellHalf - throatDepth;
     ChamberStyle style;
     style.wallHeight = 90.0f;
-    style.flare = hull ? doorwayFlare : 0.0f;
+    style.hull = hull;
     buildMasonryChamber(squareOutline(h, false, false, true, true, 45.0f), style, parts.chamber());
     addThroat(parts, {Side::West, 0}, {-h, 0, 0}, hull);
     addThroat(parts, {Side::South, 0}, {0, 0, h}, hull);
@@ -348,14 +345,14 @@ void buildRoom04(Parts& parts, bool hull)
     const float h = 60.0f;
     ChamberStyle style;
     style.wallHeight = 88.0f;
-    style.flare = hull ? doorwayFlare : 0.0f;
+    style.hull = hull;
     buildMasonryChamber(squareOutline(h, false, false, true, true, 36.0f), style, parts.chamber());
     addThroat(parts, {Side::West, 0}, {-h, 0, 0}, hull);
     addThroat(parts, {Side::South, 0}, {0, 0, h}, hull);
     // Faces against the walls and the floor would never be seen. By the
     // west wall the step is cut back clear of the doorway's jamb: an L of
     // two blocks, with the face in its corner.
-    const float corner = -h + 16.0f, front = -h + 24.0f, cut = -doorHalfWidth - doorwayFlare;
+    const float corner = -h + 16.0f, front = -h + 24.0f, cut = -doorHalfWidth - doorwayFlare - shellInset - 1.0f;
     addBox(parts.details, {corner, 0, -h}, {h, 12, front}, SkipBottom | SkipLowZ | SkipLowX | SkipHighX);
     addBox(parts.details, {-h, 0, -h}, {corner, 12, cut}, SkipBottom | SkipLowZ | SkipLowX | SkipHighX);
     addFlatPolygon(parts.details, {{corner, 0, cut}, {corner, 0, front}, {corner, 12, front}, {corner, 12, cut}}, {-1, 0, 0});
@@ -386,11 +383,10 @@ void buildRoom05(Parts& parts, bool hull)
     style.roughness = hull ? 0.0f : 10.0f;
     style.domeRoughness = hull ? 0.0f : 4.0f;
     style.seed = 62;
-    style.domeRings = hull ? 3 : 11;
-    style.flare = hull ? doorwayFlare : 0.0f;
-    style.flatTop = hull;
-    style.columnStep = hull ? 1000.0f : 13.0f;
-    style.outlineStep = hull ? 26.0f : 13.0f;
+    style.domeRings = hull ? 3 : 8;
+    style.hull = hull;
+    style.columnStep = hull ? 1000.0f : 15.0f;
+    style.outlineStep = hull ? 26.0f : 15.0f;
     style.outlineTurn = hull ? 45.0f : 18.0f;
     buildRoughChamber(outline, style, parts.chamber());
     addThroat(parts, {Side::West, 0}, {-p, 0, 0}, hull);
@@ -555,7 +551,6 @@ std::vector<KitPiece> buildLevelKit()
         piece.doorways = spec.doorways;
         Parts display, hull;
         spec.build(display, false);
-        addSkirts(display, spec.doorways);
         spec.build(hull, true);
         addSkirts(hull, spec.doorways);
         piece.display = display.objects();

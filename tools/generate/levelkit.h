@@ -8,9 +8,9 @@
 // needs to keep the camera inside its own cell. Where the heights differ (at
 // the foot of CorridorDown) the switch happens a few units off the cell
 // edge; every doorway therefore keeps the exact profile for throatDepth
-// inside the cell and continues its walls skirtDepth beyond it (skirts,
-// hidden just behind the neighbour's own walls), so whichever piece collides
-// near a doorway, the walls it tests are there.
+// inside the cell and its collision hull continues the walls skirtDepth
+// beyond it (skirts), so whichever piece collides near a doorway, the walls
+// it tests are there.
 #pragma once
 
 #include <string>

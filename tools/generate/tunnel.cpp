@@ -8,8 +8,8 @@ namespace {
 
 constexpr float pi = 3.14159265358979f;
 // Rows of the jambs and segments of each half of the arch.
-constexpr int jambRows = 4;
-constexpr int archSegments = 6;
+constexpr int jambRows = 3;
+constexpr int archSegments = 5;
 
 // The outward normal of the profile at each of its points (s, h): level on
 // the jambs, the ellipse's normal on the arch.
@@ -140,8 +140,6 @@ std::vector<RingPoint> ringPoints(const TunnelStyle& style)
     for (size_t i = 0; i < profile.size(); ++i) {
         if (i > 0)
             around += std::hypot(profile[i].s - profile[i - 1].s, profile[i].h - profile[i - 1].h);
-        if (style.plainJambs && profile[i].h > 0.0f && profile[i].h < doorWallHeight - 0.01f)
-            continue;
         points.push_back({profile[i].s, profile[i].h, outward[i].s, outward[i].h, around});
     }
     return points;
@@ -312,9 +310,6 @@ void addPortalPanel(Mesh& mesh, const Vector3& a, const Vector3& b, float height
         // Where the notch takes the whole edge, its jambs are the panel's
         // sides below the jamb top: the outline starts at the jamb top.
         if (h < jambTop - 0.01f && (x < 0.01f || x > length - 0.01f))
-            continue;
-        // The jambs are single faces in the throats behind the panel.
-        if (h > 0.0f && h < jambTop - 0.01f)
             continue;
         outline.push_back(at(x, h));
     }

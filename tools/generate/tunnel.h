@@ -39,8 +39,9 @@ struct ProfilePoint {
 };
 
 // The open profile from the foot of the left jamb up, over the arch and down
-// to the foot of the right jamb (the floor closes it); no segment is longer
-// than 12 units, so curved surfaces swept from it are finely faceted.
+// to the foot of the right jamb (the floor closes it): the jambs in rows of
+// 16, the arch in segments of at most 13, so the rock swept from it has no
+// flat side wider than that.
 const std::vector<ProfilePoint>& doorwayProfile();
 // The collision hulls' profile, inside the arch: the jambs, a chamfer up to
 // just under the arch and a flat top between. Few large faces: the sphere
@@ -71,10 +72,6 @@ struct TunnelStyle {
     // The hull profile (the collision hulls): its chords lie inside the
     // fine rock, never in front of it.
     bool coarse = false;
-    // Each jamb one face from the floor to the top (the throats of
-    // chambers): at the convex corner where a throat meets its doorway
-    // panel, the sphere test adds one push per face it touches.
-    bool plainJambs = false;
     // Closes the last ring with a flat end of rock (a dead end).
     bool closeEnd = false;
 };
