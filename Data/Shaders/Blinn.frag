@@ -27,13 +27,20 @@ const float linearFalloff = 0.0025;
 const float quadraticFalloff = 0.00004;
 const float scattered = 0.25;
 const vec3 ambient = vec3(0.06, 0.065, 0.08);
+// Far more texture repeats than any model's coordinates reach.
+const float coordinateLimit = 64.0;
 
 void main()
 {
     vec3 view = normalize(viewVector);
 
-    float height = texture2D(heightMap, texCoord).r;
-    vec2 uv = texCoord + view.xy * (height * vec2(parallaxX, parallaxY) + vec2(offset));
+    // The coordinates kept to a sane range: on a face seen almost edge-on
+    // the interpolation can run away in the pixels just off its edge, and
+    // filtered lookups there can stall a software renderer for seconds.
+    vec2 base = clamp(texCoord, vec2(-coordinateLimit), vec2(coordinateLimit));
+    float height = texture2D(heightMap, base).r;
+    vec2 uv = base + view.xy * (height * vec2(parallaxX, parallaxY) + vec2(offset));
+    uv = clamp(uv, vec2(-coordinateLimit), vec2(coordinateLimit));
 
     float lightDistance = max(length(lightVector), 1.0e-4);
     vec3 toLight = lightVector / lightDistance;

@@ -39,8 +39,8 @@ struct Parts {
     }
 };
 
-// Rock for the display models; the collision hulls are the plain profile,
-// every other point of it, one ring at each end of a straight run.
+// Rock for the display models; the collision hulls sweep the hull profile
+// without rock, one ring at each end of a straight run.
 TunnelStyle tunnelStyle(bool hull, uint32_t seed)
 {
     TunnelStyle style;
