@@ -16,19 +16,30 @@ varying vec2 texCoord;
 varying vec3 lightVector;
 varying vec3 viewVector;
 
-// A warm torch light that fades over the distances between a dungeon's
-// lights, and the faint light that keeps unlit rock from pure black.
-const vec3 lightColor = vec3(1.0, 0.88, 0.7);
-const float linearFalloff = 0.005;
-const float quadraticFalloff = 0.00012;
-const float ambient = 0.03;
+// A warm torch light that carries across a room (at 150 units it still
+// gives a surface facing it about half of its light), the light it
+// scatters off the rock round it, which reaches surfaces turned away from
+// it too, and a faint cool light that keeps rock far from any torch from
+// pure black.
+const vec3 lightColor = vec3(1.25, 1.0, 0.72);
+const float linearFalloff = 0.0025;
+const float quadraticFalloff = 0.00004;
+const float scattered = 0.25;
+const vec3 ambient = vec3(0.06, 0.065, 0.08);
+// Far more texture repeats than any model's coordinates reach.
+const float coordinateLimit = 64.0;
 
 void main()
 {
     vec3 view = normalize(viewVector);
 
-    float height = texture2D(heightMap, texCoord).r;
-    vec2 uv = texCoord + view.xy * (height * parallaxSize + parallaxBias);
+    // The coordinates kept to a sane range: on a face seen almost edge-on
+    // the interpolation can run away in the pixels just off its edge, and
+    // filtered lookups there can stall a software renderer for seconds.
+    vec2 base = clamp(texCoord, vec2(-coordinateLimit), vec2(coordinateLimit));
+    float height = texture2D(heightMap, base).r;
+    vec2 uv = base + view.xy * (height * parallaxSize + parallaxBias);
+    uv = clamp(uv, vec2(-coordinateLimit), vec2(coordinateLimit));
 
     float lightDistance = max(length(lightVector), 1.0e-4);
     vec3 toLight = lightVector / lightDistance;
@@ -45,6 +56,6 @@ void main()
 
     vec3 albedo = texture2D(diffuseMap, uv).rgb;
     vec3 color = albedo * ambient
-                 + (albedo * diffuse + vec3(specular)) * lightColor * attenuation;
+                 + (albedo * (diffuse + scattered) + vec3(specular)) * lightColor * attenuation;
     gl_FragColor = vec4(color, 1.0);
 }

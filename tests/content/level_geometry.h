@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/geometry.h"
@@ -67,14 +68,17 @@ inline Vector3 closestOnTriangle(const Vector3& p, const WorldTriangle& tri)
 
 class LevelGeometry {
 public:
-    // Every face of every level piece (props and bottles left out), placed
-    // and turned as the scene draws it, sorted into 20-unit cells.
-    explicit LevelGeometry(const World& world)
+    // Every drawn face of every level piece (props and bottles left out), or
+    // with collisionShells only the culled shells that hold the camera,
+    // placed and turned as the scene draws them, sorted into 20-unit cells.
+    explicit LevelGeometry(const World& world, bool collisionShells = false)
     {
         Vector3 low(1e9f, 1e9f, 1e9f), high(-1e9f, -1e9f, -1e9f);
         for (int i = 0; i < world.pieceCount; ++i) {
             const LevelPiece& piece = world.pieces[i];
-            for (const Object3DS& object : piece.isProp ? std::vector<Object3DS>() : piece.model.objects)
+            for (const Object3DS& object : piece.isProp ? std::vector<Object3DS>() : piece.model.objects) {
+                if ((std::string(object.name) == "Shell") != collisionShells)
+                    continue;
                 for (const Face3DS& face : object.faces) {
                     const size_t n = object.vertices.size();
                     if (face.a >= n || face.b >= n || face.c >= n)
@@ -94,6 +98,7 @@ public:
                         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
                     }
                 }
+            }
         }
         origin_ = low - Vector3(1, 1, 1);
         const Vector3 extent = high - origin_ + Vector3(1, 1, 1);

@@ -37,7 +37,7 @@ std::vector<uint8_t> renderLitQuad(int shading, float specular)
     const struct {
         const char *key, *file;
         float value[3];
-    } maps[] = {{"_DIFFUSE_MAP", "d", {0.8f, 0.8f, 0.8f}}, {"_NORMAL_MAP", "n", {0.5f, 0.5f, 1.0f}},
+    } maps[] = {{"_DIFFUSE_MAP", "d", {0.4f, 0.4f, 0.4f}}, {"_NORMAL_MAP", "n", {0.5f, 0.5f, 1.0f}},
                 {"_HEIGHT_MAP", "h", {0.5f, 0.5f, 0.5f}}, {"_SPECULAR_MAP", "s", {specular, specular, specular}}};
     for (const auto& m : maps) {  // 16 x 16 Radiance pictures of one colour each
         std::vector<float> rgb;
@@ -146,12 +146,12 @@ TEST_F(MaterialGl, BothShadingsLightAQuadWithFalloffAndHighlight)
         SCOPED_TRACE(shading == BlinnShading ? "Blinn" : "Phong");
         const auto shiny = renderLitQuad(shading, 1.0f);
         const auto matte = renderLitQuad(shading, 0.0f);
-        // The light falls off: bright under the light, dim far away, never black.
+        // The light falls off: bright under the light, dim far away, never dark.
         EXPECT_GT(around(matte, -60, 0), 110);
         EXPECT_LT(around(matte, 90, 0), 40);
         EXPECT_GT(around(matte, -60, 0), around(matte, 0, 0) + 20);
         EXPECT_GT(around(matte, 0, 0), around(matte, 90, 0) + 20);
-        EXPECT_GT(around(matte, 98, 98), 2) << "unlit corners are dark, not black";
+        EXPECT_GT(around(matte, 98, 98), 20) << "far from the light, rock still reads";
         // The same light falls off the same way in every direction on the plane.
         EXPECT_NEAR(around(matte, -60, 50), around(matte, -60, -50), 3);
         // The highlight sits at the mirror point between light and camera

@@ -8,9 +8,9 @@
 // needs to keep the camera inside its own cell. Where the heights differ (at
 // the foot of CorridorDown) the switch happens a few units off the cell
 // edge; every doorway therefore keeps the exact profile for throatDepth
-// inside the cell and continues its walls skirtDepth beyond it (skirts,
-// hidden just behind the neighbour's own walls), so whichever piece collides
-// near a doorway, the walls it tests are there.
+// inside the cell and its collision hull continues the walls skirtDepth
+// beyond it (skirts), so whichever piece collides near a doorway, the walls
+// it tests are there.
 #pragma once
 
 #include <string>
@@ -32,8 +32,8 @@ struct KitPiece {
     std::string modelFile;      // relative to the data folder's parent, e.g. "Data/Models/Level/..."
     std::string collisionFile;  // its simplified collision hull
     std::vector<Doorway> doorways;
-    std::vector<Mesh> display;    // at most 8 objects
-    std::vector<Mesh> collision;
+    std::vector<Mesh> display;    // at most 8 objects, the last the hull as a culled shell
+    std::vector<Mesh> collision;  // the hull, facing into the level
 };
 
 // Builds all eleven pieces.

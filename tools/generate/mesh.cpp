@@ -55,9 +55,12 @@ uint32_t addVertex(Mesh& mesh, const Vector3& p, const TexCoord& uv)
 
 void addTriangle(Mesh& mesh, uint32_t a, uint32_t b, uint32_t c, const Vector3& facing)
 {
-    const Vector3& pa = mesh.positions[a];
-    const Vector3 n = cross(mesh.positions[b] - pa, mesh.positions[c] - pa);
-    if (lengthOf(n) < 1e-6f)
+    const Vector3 &pa = mesh.positions[a], &pb = mesh.positions[b], &pc = mesh.positions[c];
+    const Vector3 n = cross(pb - pa, pc - pa);
+    // Two corners a rounding error apart give a sliver whose normal means
+    // nothing; drop it like one of no area.
+    const float shortest = std::min({lengthOf(pb - pa), lengthOf(pc - pb), lengthOf(pa - pc)});
+    if (lengthOf(n) < 1e-6f || shortest < 1e-3f)
         return;
     Face3DS face;
     face.a = a;
@@ -100,9 +103,23 @@ bool inTriangle(float px, float py, float ax, float ay, float bx, float by, floa
            cross2(ax - cx, ay - cy, px - cx, py - cy) >= eps;
 }
 
+// The smallest angle (radians) of the triangle a-b-c.
+float smallestAngle(const std::vector<float>& xs, const std::vector<float>& ys, uint32_t a, uint32_t b, uint32_t c)
+{
+    const uint32_t corners[3] = {a, b, c};
+    float smallest = 4.0f;
+    for (int k = 0; k < 3; ++k) {
+        const uint32_t o = corners[k], p = corners[(k + 1) % 3], q = corners[(k + 2) % 3];
+        const float ux = xs[p] - xs[o], uy = ys[p] - ys[o], vx = xs[q] - xs[o], vy = ys[q] - ys[o];
+        smallest = std::min(smallest, std::atan2(std::fabs(cross2(ux, uy, vx, vy)), ux * vx + uy * vy));
+    }
+    return smallest;
+}
+
 }  // namespace
 
-void triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& ys, std::vector<uint32_t>& triangles)
+void triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& ys, std::vector<uint32_t>& triangles,
+                        bool evenTriangles)
 {
     std::vector<uint32_t> ring(xs.size());
     for (size_t i = 0; i < ring.size(); ++i)
@@ -113,7 +130,8 @@ void triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& 
     while (ring.size() > 3) {
         const size_t m = ring.size();
         size_t chosen = m;
-        for (size_t i = 0; i < m && chosen == m; ++i) {
+        float bestShape = -1.0f;
+        for (size_t i = 0; i < m && (chosen == m || evenTriangles); ++i) {
             const uint32_t p = ring[(i + m - 1) % m], c = ring[i], n = ring[(i + 1) % m];
             if (turn(p, c, n) <= 1e-5f)
                 continue;
@@ -125,8 +143,13 @@ void triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& 
                 if (inTriangle(xs[q], ys[q], xs[p], ys[p], xs[c], ys[c], xs[n], ys[n]))
                     empty = false;
             }
-            if (empty)
+            if (!empty)
+                continue;
+            const float shape = evenTriangles ? smallestAngle(xs, ys, p, c, n) : 0.0f;
+            if (chosen == m || shape > bestShape + 1e-6f) {
                 chosen = i;
+                bestShape = shape;
+            }
         }
         if (chosen == m) {
             // No clean ear (numerically degenerate input): cut the most convex
@@ -155,7 +178,7 @@ void triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& 
     }
 }
 
-uint32_t addFlatPolygon(Mesh& mesh, const std::vector<Vector3>& outline, const Vector3& facing)
+uint32_t addFlatPolygon(Mesh& mesh, const std::vector<Vector3>& outline, const Vector3& facing, bool evenTriangles)
 {
     const uint32_t first = static_cast<uint32_t>(mesh.positions.size());
     if (outline.size() < 3)
@@ -186,7 +209,7 @@ uint32_t addFlatPolygon(Mesh& mesh, const std::vector<Vector3>& outline, const V
         addVertex(mesh, outline[i], planarUv(outline[i], facing));
     }
     std::vector<uint32_t> triangles;
-    triangulatePolygon(ox, oy, triangles);
+    triangulatePolygon(ox, oy, triangles, evenTriangles);
     for (size_t k = 0; k + 2 < triangles.size(); k += 3)
         addTriangle(mesh, first + triangles[k], first + triangles[k + 1], first + triangles[k + 2], facing);
     return first;

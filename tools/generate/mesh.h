@@ -40,7 +40,8 @@ TexCoord planarUv(const Vector3& p, const Vector3& normal);
 
 uint32_t addVertex(Mesh& mesh, const Vector3& p, const TexCoord& uv);
 // Adds the triangle, swapped if needed so that it faces along `facing`.
-// Degenerate triangles (no area) are dropped.
+// Degenerate triangles (no area, or two corners closer than 0.001) are
+// dropped.
 void addTriangle(Mesh& mesh, uint32_t a, uint32_t b, uint32_t c, const Vector3& facing);
 // Two triangles over the quad a-b-c-d (in order around it), split along the
 // shorter diagonal, each facing along `facing`.
@@ -48,12 +49,17 @@ void addQuad(Mesh& mesh, uint32_t a, uint32_t b, uint32_t c, uint32_t d, const V
 // A flat simple polygon (planar, either winding, no repeated points) with its
 // own vertices, so its edges stay hard; triangulated by ear clipping and
 // mapped with planarUv. Returns the index of its first vertex.
-uint32_t addFlatPolygon(Mesh& mesh, const std::vector<Vector3>& outline, const Vector3& facing);
+// With evenTriangles the ears are cut best-shaped first (see
+// triangulatePolygon), so no fan of slivers meets at one corner.
+uint32_t addFlatPolygon(Mesh& mesh, const std::vector<Vector3>& outline, const Vector3& facing,
+                        bool evenTriangles = false);
 
 // Ear clipping of a simple 2D polygon given counter-clockwise; appends index
-// triples into the polygon. Collinear points are kept as vertices.
+// triples into the polygon. Collinear points are kept as vertices. With
+// evenTriangles each step cuts the ear whose smallest angle is largest
+// instead of the first ear found.
 void triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& ys,
-                        std::vector<uint32_t>& triangles);
+                        std::vector<uint32_t>& triangles, bool evenTriangles = false);
 
 // Moves the vertices from index `first` on: rotation about Y by the angle in
 // degrees (the sense of glRotatef), then a translation.

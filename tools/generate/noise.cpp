@@ -151,6 +151,17 @@ CellSample cellular2(float x, float y, uint32_t seed, int period)
     return result;
 }
 
+float rockNoise(const Vector3& p, uint32_t seed)
+{
+    const float n = fbm3(p.x / 34.0f, p.y / 34.0f, p.z / 34.0f, seed, 2);
+    return clampf((n - 0.2f) / 0.6f, 0.0f, 1.0f);
+}
+
+float footWeight(float height)
+{
+    return smoothstepf(0.0f, 36.0f, height);
+}
+
 float clampf(float v, float low, float high)
 {
     return v < low ? low : (v > high ? high : v);

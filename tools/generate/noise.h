@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "core/geometry.h"
+
 // A small sequential generator (SplitMix64): fixed seed in, fixed stream out.
 struct Random {
     uint64_t state = 0;
@@ -48,6 +50,16 @@ struct CellSample {
     float pointY = 0.0f;
 };
 CellSample cellular2(float x, float y, uint32_t seed, int period);
+
+// How far rock at a point stands out, in [0, 1]: broad bumps about 35 units
+// across, gentle enough (slopes well under 45 degrees at a roughness of 10)
+// that neighbouring faces never fold into overhangs or sharp ridges, which
+// the camera's sphere test would catch on.
+float rockNoise(const Vector3& p, uint32_t seed);
+// The share of rock displacement a wall takes at a height above its floor:
+// none at the foot, all of it from 36 up, so walls lean back from the floor
+// and never overhang it.
+float footWeight(float height);
 
 // Clamps to [low, high].
 float clampf(float v, float low, float high);
