@@ -53,7 +53,7 @@ void collideWithNearestPiece(World& world)
     const LevelPiece& piece = world.pieces[nearest];
     Matrix4 turn;
     turn.rotate(piece.rotation.y, 0.0f, 1.0f, 0.0f);
-    collideCameraWithPiece(piece.model, camera, camera.position - piece.position, collisionRadius, turn);
+    collideCameraWithPiece(piece.collisionModel, camera, camera.position - piece.position, collisionRadius, turn);
 }
 
 void collectBottles(World& world)

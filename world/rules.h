@@ -32,7 +32,8 @@ int nearestLevelPiece(const World& world, const Vector3& point);
 Vector3 lightForPiece(const World& world, const Vector3& piecePosition);
 
 // Logic pass, first: pushes the player camera out of the nearest level
-// piece's geometry (turned by its Y rotation). Nothing without a level piece.
+// piece's collision model (turned by its Y rotation), the coarse hull just
+// inside its drawn rock. Nothing without a level piece.
 void collideWithNearestPiece(World& world);
 
 // Logic pass, after the occlusion tests: every bottle within pickupDistance

@@ -21,8 +21,8 @@ extern const char* const mapFilePath;
 struct LevelPiece {
     Vector3 position;
     Vector3 rotation;           // degrees about X, Y and Z, applied X, Y, Z after the translation
-    Model3DS model;             // drawn and collided with
-    Model3DS collisionModel;    // read for level pieces only; nothing uses it afterwards
+    Model3DS model;             // drawn; a prop's first box also pushes the camera
+    Model3DS collisionModel;    // level pieces only: the hull the camera collides with
     int32_t materialIndex = 0;  // 0 to 8, the materials slot the piece is drawn with
     char name[pieceNameSize] = {};
     uint8_t isProp = 0;         // 1 for static props and bottles

@@ -69,16 +69,15 @@ inline Vector3 closestOnTriangle(const Vector3& p, const WorldTriangle& tri)
 class LevelGeometry {
 public:
     // Every drawn face of every level piece (props and bottles left out), or
-    // with collisionShells only the culled shells that hold the camera,
+    // with collisionShells the faces of their collision hulls instead,
     // placed and turned as the scene draws them, sorted into 20-unit cells.
     explicit LevelGeometry(const World& world, bool collisionShells = false)
     {
         Vector3 low(1e9f, 1e9f, 1e9f), high(-1e9f, -1e9f, -1e9f);
         for (int i = 0; i < world.pieceCount; ++i) {
             const LevelPiece& piece = world.pieces[i];
-            for (const Object3DS& object : piece.isProp ? std::vector<Object3DS>() : piece.model.objects) {
-                if ((std::string(object.name) == "Shell") != collisionShells)
-                    continue;
+            for (const Object3DS& object : piece.isProp ? std::vector<Object3DS>()
+                                           : collisionShells ? piece.collisionModel.objects : piece.model.objects) {
                 for (const Face3DS& face : object.faces) {
                     const size_t n = object.vertices.size();
                     if (face.a >= n || face.b >= n || face.c >= n)

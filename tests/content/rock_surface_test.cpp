@@ -137,19 +137,8 @@ TEST_F(RockSurface, DrawnSurfacesStayWithinReachBehindTheCollisionHull)
                     hull.push_back({t.a, t.b, t.c, normalize(t.normal)});
             }
         ASSERT_GT(hull.size(), 20u);
-        // The drawn model carries the hull itself as its shell, turned out of
-        // the level so the scene culls it.
-        const Object3DS* shell = nullptr;
-        for (const Object3DS& object : model.objects)
-            shell = named(object, "Shell") ? &object : shell;
-        ASSERT_NE(shell, nullptr);
-        ASSERT_EQ(shell->faces.size(), hull.size());
-        for (size_t f = 0; f < hull.size(); ++f)
-            EXPECT_LT(dot(normalize(triangleOf(*shell, shell->faces[f]).normal), hull[f].normal), -0.999f) << f;
         float nearest = 1e9f, farthest = 0.0f;
         for (const Object3DS& object : model.objects) {
-            if (&object == shell)
-                continue;
             for (const Vector3& vertex : object.vertices) {
                 // Signed distance to the hull: behind it (the side the hull
                 // faces away from) is negative. Where faces meet, behind any

@@ -222,7 +222,7 @@ TEST_F(Walkability, CameraNeverLeavesTheLevel)
 
     // From a grid over every piece at two eye heights (and lower ones down
     // the slope), where the camera could stand: inside, clear of the
-    // collision shells by its radius, in the piece that collides there; eight
+    // collision hulls by its radius, in the piece that collides there; eight
     // headings each, with their own tilt, way of walking and frame rate.
     size_t starts = 0;
     for (int i : shipped->levelPieces)

@@ -220,12 +220,15 @@ TEST(GameRules, NearestSearches)
 TEST(GameRules, CollisionUsesTheNearestLevelPieceTurned)
 {
     auto world = freshWorld();
-    // A wall in the plane z = 0 facing +z, placed at (100, 0, 0) and turned
-    // 90 degrees: it faces +x there. A prop nearer than it is not collided with.
+    // A collision hull wall in the plane z = 0 facing +z, placed at (100, 0, 0)
+    // and turned 90 degrees: it faces +x there. The drawn model is not
+    // collided with, nor a prop nearer than the wall.
     const Model3DS wall = trianglesModel({{-100, -100, 0}, {100, -100, 0}, {0, 100, 0}});
-    place(*world, "Room01", {100, 0, 0}).model = wall;
+    LevelPiece& room = place(*world, "Room01", {100, 0, 0});
+    room.collisionModel = wall;
+    room.model = trianglesModel({{-100, -100, 5}, {100, -100, 5}, {0, 100, 5}});
     world->pieces[0].rotation.y = 90.0f;
-    place(*world, "Room02", {1000, 0, 0}).model = wall;
+    place(*world, "Room02", {1000, 0, 0}).collisionModel = wall;
     place(*world, "Crate", {110, 0, 0}).model = wall;
     world->playerCamera = cameraAt({110, 0, 0});
     collideWithNearestPiece(*world);

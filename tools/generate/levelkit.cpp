@@ -554,17 +554,7 @@ std::vector<KitPiece> buildLevelKit()
         spec.build(hull, true);
         addSkirts(hull, spec.doorways);
         piece.display = display.objects();
-        Mesh shell = insetHull(hull.objects());
-        piece.collision = {shell};
-        // The drawn model carries the hull too, as a shell turned outwards:
-        // the scene culls it (seen from inside it shows only back faces),
-        // but the camera's sphere test, which runs against the drawn model,
-        // pushes the camera off either side of a face alike. So the hull
-        // holds the camera, and the rock drawn behind it is never touched.
-        for (Face3DS& face : shell.faces)
-            std::swap(face.b, face.c);
-        shell.name = "Shell";
-        piece.display.push_back(shell);
+        piece.collision = {insetHull(hull.objects())};
         pieces.push_back(piece);
     }
     return pieces;

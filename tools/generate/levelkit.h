@@ -32,7 +32,7 @@ struct KitPiece {
     std::string modelFile;      // relative to the data folder's parent, e.g. "Data/Models/Level/..."
     std::string collisionFile;  // its simplified collision hull
     std::vector<Doorway> doorways;
-    std::vector<Mesh> display;    // at most 8 objects, the last the hull as a culled shell
+    std::vector<Mesh> display;    // at most 8 objects
     std::vector<Mesh> collision;  // the hull, facing into the level
 };
 
