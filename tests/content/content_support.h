@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "tests/support/test_support.h"
@@ -29,5 +30,19 @@ inline bool contentBuilt()
 }
 
 inline std::string generatorPath() { return binaryDir() + "/tools/generate/plemox-generate"; }
+
+// Tests of the built game's data, run in its folder; skipped when the build
+// makes no data.
+class GameDataTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!contentBuilt())
+            GTEST_SKIP() << "the build makes no game data (PLEMOX_CONTENT is off)";
+        cwd = std::make_unique<ScopedWorkingDirectory>(gameDir());
+    }
+
+    std::unique_ptr<ScopedWorkingDirectory> cwd;
+};
 
 }  // namespace content

@@ -51,17 +51,7 @@ bool isMasonry(const std::string& keyword)
     return keyword == "Room01" || keyword == "Room03" || keyword == "Room04";
 }
 
-class RockSurface : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!content::contentBuilt())
-            GTEST_SKIP() << "the build makes no game data (PLEMOX_CONTENT is off)";
-        cwd = std::make_unique<ScopedWorkingDirectory>(gameDir());
-    }
-
-    std::unique_ptr<ScopedWorkingDirectory> cwd;
-};
+using RockSurface = content::GameDataTest;
 
 }  // namespace
 

@@ -16,16 +16,8 @@
 
 namespace {
 
-class ShippedData : public ::testing::Test {
+class ShippedData : public content::GameDataTest {
 protected:
-    void SetUp() override
-    {
-        if (!content::contentBuilt())
-            GTEST_SKIP() << "the build makes no game data (PLEMOX_CONTENT is off)";
-        cwd = std::make_unique<ScopedWorkingDirectory>(gameDir());
-    }
-
-    std::unique_ptr<ScopedWorkingDirectory> cwd;
     BoxRecorder boxes;
 };
 

@@ -19,16 +19,6 @@ std::unique_ptr<Material> parse(const std::string& text)
     return material;
 }
 
-// Takes every pending message; true when a quit with code 0 was among them.
-bool quitPosted()
-{
-    bool quit = false;
-    WindowMessage message;
-    while (peekMessage(message))
-        quit = quit || (message.kind == WindowMessageKind::Quit && message.wParam == 0);
-    return quit;
-}
-
 }  // namespace
 
 TEST(MaterialText, EveryKeyAndLastLineWins)
@@ -86,14 +76,14 @@ TEST(MaterialText, KeyRules)
 
 TEST(MaterialLoad, MissingFileOrNoShaderSupportTellsTheUserAndAsksToQuit)
 {
-    quitPosted();
+    takeQuitMessage();
     const std::string dir = makeScratchDir("material");
     BoxRecorder boxes;
     Material missing;
     missing.shininess = 3.0f;
     missing.load(dir + "/missing.plemoxmat");
     expectBoxes(boxes, {{"Cannot find map file", "Error", MB_OK, BoxOwner::None}});
-    EXPECT_TRUE(quitPosted());
+    EXPECT_TRUE(takeQuitMessage());
     EXPECT_FLOAT_EQ(missing.shininess, 3.0f);
     EXPECT_EQ(missing.program.program, 0u);
 
@@ -105,7 +95,7 @@ TEST(MaterialLoad, MissingFileOrNoShaderSupportTellsTheUserAndAsksToQuit)
     expectBoxes(boxes, {{"GL_ARB_shader_objects extension not supported!", "Error", MB_OK, BoxOwner::GameWindow},
                         {"GLSL Shaders aren't supported, the program will now quit", "Fatal Error", MB_OK,
                          BoxOwner::GameWindow}});
-    EXPECT_TRUE(quitPosted());
+    EXPECT_TRUE(takeQuitMessage());
     EXPECT_FLOAT_EQ(material.tiling, 2.0f) << "the file was read before the check";
     EXPECT_EQ(material.program.program, 0u);
     EXPECT_EQ(material.diffuseMapLocation, 0) << "locations stay as they were";

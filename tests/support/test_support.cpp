@@ -164,3 +164,12 @@ std::string gameDir()
     const char* dir = std::getenv("PLEMOX_GAME_DIR");
     return dir ? dir : "game";
 }
+
+bool takeQuitMessage()
+{
+    bool quit = false;
+    WindowMessage message;
+    while (peekMessage(message))
+        quit = quit || (message.kind == WindowMessageKind::Quit && message.wParam == 0);
+    return quit;
+}

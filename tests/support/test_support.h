@@ -102,5 +102,8 @@ std::string readFile(const std::string& path);
 // A stream that reads the given bytes (a temporary file, on every platform).
 FILE* bytesFile(const std::string& bytes);
 
+// Takes every pending window message; true when a quit with code 0 was among them.
+bool takeQuitMessage();
+
 // The folder that holds the built game with its Data tree.
 std::string gameDir();

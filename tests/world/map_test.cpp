@@ -9,20 +9,6 @@
 #include "tests/support/test_support.h"
 #include "tests/world/world_fixtures.h"
 
-namespace {
-
-// Takes every pending message; true when one of them was the quit with code 0.
-bool drainQuit()
-{
-    bool quit = false;
-    WindowMessage message;
-    while (peekMessage(message))
-        quit = quit || (message.kind == WindowMessageKind::Quit && message.wParam == 0);
-    return quit;
-}
-
-}  // namespace
-
 TEST(MapLines, PieceLinesFillTheirSlotsAndTakeTheMaterialFromTheName)
 {
     auto world = freshWorld();
@@ -120,8 +106,8 @@ TEST(MapLines, PiecesAndLightsBeyondTheTablesAreIgnored)
 
 class LevelFile : public ::testing::Test {
 protected:
-    LevelFile() : dir(makeScratchDir("world-map")), cwd(dir) { drainQuit(); }
-    ~LevelFile() override { drainQuit(); }
+    LevelFile() : dir(makeScratchDir("world-map")), cwd(dir) { takeQuitMessage(); }
+    ~LevelFile() override { takeQuitMessage(); }
 
     // Loads a map made only of lines that need no OpenGL: lights, the start
     // and pieces whose names match no kind.
@@ -143,7 +129,7 @@ TEST_F(LevelFile, MissingMapIsToldAndEndsTheGame)
     auto world = freshWorld();
     world->loadLevel("Data/Maps/Map.txt");
     expectBoxes(boxes, {{"Map file doesn't exist", "Error", MB_OK | MB_ICONERROR, BoxOwner::None}});
-    EXPECT_TRUE(drainQuit());
+    EXPECT_TRUE(takeQuitMessage());
     EXPECT_EQ(world->hitPoints, 0);
 }
 
