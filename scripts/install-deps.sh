@@ -17,6 +17,12 @@ packages=(
   # the shipped 32-bit program under 32-bit Wine, which plays MP3 through
   # GStreamer's 32-bit plugins (decodebin; mpegaudioparse, mpg123audiodec)
   wine32:i386
+  # its OpenGL (Mesa's drivers, llvmpipe among them) and X extensions, named
+  # here because Wine only recommends them
+  libgl1-mesa-dri:i386
+  libxrandr2:i386
+  libxi6:i386
+  libxcursor1:i386
   gstreamer1.0-plugins-base:i386
   gstreamer1.0-plugins-good:i386
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
