@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
-#include <new>
-#include <stdexcept>
+#include <exception>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -99,10 +97,7 @@ bool runJpegDecoder(const uint8_t* data, size_t size, jpeg_decompress_struct& in
             JSAMPROW row = rows.data() + done * rowBytes;
             jpeg_read_scanlines(&info, &row, 1);
         }
-    } catch (const std::bad_alloc&) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {  // std::bad_alloc or std::length_error
         jpeg_destroy_decompress(&info);
         return false;
     }

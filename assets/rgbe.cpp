@@ -8,14 +8,10 @@
 
 #include "assets/image.h"
 
-
 namespace {
 
 // Header lines are read in pieces of at most 127 characters.
 constexpr int lineSize = 128;
-
-// Largest picture decoded: bigger (or empty) sizes give a 0 x 0 picture
-// before anything is allocated.
 
 // The fewest bytes that can describe a picture: 4 a pixel when its scanlines
 // are flat; otherwise a run-length scanline of a 4-byte marker and four

@@ -4,14 +4,15 @@
 // and each run prints one line in the classic timedemo form
 //     N frames S seconds F fps min/avg/max/stddev ms
 // (frame time = drawFrame + buffer swap, closed by glFinish and a one-pixel
-// read-back of the shown frame, so the GPU work is inside it on any driver). A third run draws only one scene pass per frame into the
-// window (the least the picture needs: no logic pass, no second pass, no
-// post-processing; the props shown are those run 1 found visible) and gives
-// the floor the first two runs are measured against, and the overdraw: the
-// fragments of that pass that passed the depth test, per window pixel. A
-// fourth run finishes the GL work around every world pass and prints where a frame
-// goes: logic pass, the two scene passes and the composition. The start-up
-// time is printed split by stage.
+// read-back of the shown frame, so the GPU work is inside it on any driver).
+// A third run draws only one scene pass per frame into the window (the least
+// the picture needs: no logic pass, no second pass, no post-processing; the
+// props shown are those run 1 found visible) and gives the floor the first
+// two runs are measured against, and the overdraw: the fragments of that pass
+// that passed the depth test, per window pixel. A fourth run finishes the GL
+// work around every world pass and prints where a frame goes: logic pass, the
+// two scene passes and the composition. The start-up time is printed split by
+// stage.
 //
 //   plemox-timedemo [--game-dir DIR] [--walk FILE] [--frame-times FILE]
 //                   [--shots DIR N] [--state FILE] [--no-profile]
